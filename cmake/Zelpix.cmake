@@ -11,7 +11,12 @@ endfunction()
 # QT gives the tests a QApplication (offscreen); otherwise gtest's own main runs them.
 function(zelpix_test name)
   cmake_parse_arguments(ARG "QT" "" "LIBS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.h)
+  # Called from tests/ for tests/NAME/, or from tests/NAME/CMakeLists.txt itself.
+  set(dir ${CMAKE_CURRENT_SOURCE_DIR}/${name})
+  if(NOT IS_DIRECTORY ${dir})
+    set(dir ${CMAKE_CURRENT_SOURCE_DIR})
+  endif()
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
   set(target ${name}_tests)
   string(REPLACE "/" "_" target ${target})
   add_executable(${target} ${sources})
