@@ -1,0 +1,277 @@
+#include "effects/ops/BuiltinTransforms.h"
+
+#include "imaging/ImagingError.h"
+#include "imaging/Round.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace zelpix::effects {
+namespace {
+
+// Calls f(p) for every pixel of the rectangle, p pointing at its blue, green, red bytes.
+template <typename F>
+void ForEachPixel(Picture& picture, const PixelRect& rect, F f)
+{
+    for (int y = rect.y0; y < rect.y1; ++y) {
+        std::uint8_t* p = picture.Row(y) + 3 * std::size_t(rect.x0);
+        std::uint8_t* const end = picture.Row(y) + 3 * std::size_t(rect.x1);
+        for (; p != end; p += 3)
+            f(p);
+    }
+}
+
+// The low byte of a value in two's complement.
+inline std::uint8_t LowByte(std::int64_t value)
+{
+    return std::uint8_t(value & 0xFF);
+}
+
+// trunc(c * 2 * arctan(a)) by low byte, for every channel c and argument a in 0..255. Both factors are bytes,
+// so one table serves every pixel of styles 0, 4 and 5.
+using ArctanTable = std::array<std::array<std::uint8_t, 256>, 256>;
+const ArctanTable& ChannelTimesArctan()
+{
+    static const ArctanTable table = [] {
+        ArctanTable t{};
+        for (int a = 0; a < 256; ++a) {
+            const long double twoArctan = 2.0L * std::atan(static_cast<long double>(a));
+            for (int c = 0; c < 256; ++c)
+                t[a][c] = LowByte(static_cast<std::int64_t>(std::trunc(c * twoArctan)));
+        }
+        return t;
+    }();
+    return table;
+}
+
+using ByteTable = std::array<std::uint8_t, 256>;
+
+// Style 6: v -> low byte of trunc(v * sin(v)).
+const ByteTable& SineTimesValue()
+{
+    static const ByteTable table = [] {
+        ByteTable t{};
+        for (int v = 0; v < 256; ++v)
+            t[v] = LowByte(static_cast<std::int64_t>(std::trunc(v * std::sin(static_cast<long double>(v)))));
+        return t;
+    }();
+    return table;
+}
+
+// Style 10: v -> (v + trunc(abs(sin(v) * 64))) mod 256.
+const ByteTable& ValuePlusSine()
+{
+    static const ByteTable table = [] {
+        ByteTable t{};
+        for (int v = 0; v < 256; ++v) {
+            const long double s = std::fabs(std::sin(static_cast<long double>(v)) * 64.0L);
+            t[v] = std::uint8_t((v + static_cast<int>(std::trunc(s))) % 256);
+        }
+        return t;
+    }();
+    return table;
+}
+
+void MapChannels(Picture& picture, const PixelRect& rect, const ByteTable& table)
+{
+    ForEachPixel(picture, rect, [&table](std::uint8_t* p) {
+        p[0] = table[p[0]];
+        p[1] = table[p[1]];
+        p[2] = table[p[2]];
+    });
+}
+
+// Carve (sign +1) and Emboss (sign -1): sign * (P(x+1, y+1) - P(x, y)) + 128 per channel. Rows are done top
+// to bottom, so the row below is still unchanged when it is read. The neighbour right of the picture's last
+// column is the pixel below it (the edge repeated).
+void Relief(Picture& picture, const PixelRect& rect, int sign)
+{
+    const int lastRow = std::min(rect.y1, picture.Height() - 1);
+    const int lastColumn = picture.Width() - 1;
+    for (int y = rect.y0; y < lastRow; ++y) {
+        std::uint8_t* p = picture.Row(y);
+        const std::uint8_t* below = picture.Row(y + 1);
+        for (int x = rect.x0; x < rect.x1; ++x) {
+            const std::uint8_t* q = below + 3 * std::size_t(x < lastColumn ? x + 1 : x);
+            std::uint8_t* c = p + 3 * std::size_t(x);
+            c[0] = ClampByte(sign * (q[0] - c[0]) + 128);
+            c[1] = ClampByte(sign * (q[1] - c[1]) + 128);
+            c[2] = ClampByte(sign * (q[2] - c[2]) + 128);
+        }
+    }
+}
+
+}  // namespace
+
+Picture Carve(Picture picture, const Area& area)
+{
+    Relief(picture, ResolveArea(area, picture.Width(), picture.Height()), +1);
+    return picture;
+}
+
+Picture Emboss(Picture picture, const Area& area)
+{
+    Relief(picture, ResolveArea(area, picture.Width(), picture.Height()), -1);
+    return picture;
+}
+
+Picture Spooky(Picture picture, const Area& area)
+{
+    ForEachPixel(picture, ResolveArea(area, picture.Width(), picture.Height()), [](std::uint8_t* p) {
+        const int r = p[2];
+        p[1] = std::uint8_t((r + p[1]) / 2);
+        p[0] = std::uint8_t((r + p[0]) / 2);
+    });
+    return picture;
+}
+
+Picture Purple(Picture picture, const Area& area)
+{
+    ForEachPixel(picture, ResolveArea(area, picture.Width(), picture.Height()), [](std::uint8_t* p) {
+        const int r = (p[2] + p[1]) / 2;
+        p[1] = std::uint8_t((p[1] + p[0]) / 2);
+        p[0] = std::uint8_t((r + p[0]) / 2);
+        p[2] = std::uint8_t(r);
+    });
+    return picture;
+}
+
+Picture Exposure(Picture picture, const Area& area)
+{
+    ForEachPixel(picture, ResolveArea(area, picture.Width(), picture.Height()), [](std::uint8_t* p) {
+        for (int c = 0; c < 3; ++c)
+            if (p[c] < 128)
+                p[c] = std::uint8_t(255 - p[c]);
+    });
+    return picture;
+}
+
+// Each style reads the channels as they stand when its line is reached: a primed value is the one just
+// written. p[0], p[1], p[2] are blue, green, red.
+Picture ColorSuperimposition(Picture picture, int style, const Area& area)
+{
+    if (style < 0 || style >= ColorSuperimpositionStyles)
+        throw ImagingError("Color superimposition style " + std::to_string(style) + " is not one of 0..19");
+    const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
+    enum { B = 0, G = 1, R = 2 };
+    switch (style) {
+    case 0: {
+        const ArctanTable& t = ChannelTimesArctan();
+        ForEachPixel(picture, rect, [&t](std::uint8_t* p) {
+            p[G] = std::uint8_t((p[R] + p[G]) / 2);
+            p[R] = p[G];
+            p[B] = t[p[G]][p[B]];
+        });
+        break;
+    }
+    case 1:
+        ForEachPixel(picture, rect, [](std::uint8_t* p) {
+            p[G] = std::uint8_t((p[R] + p[G]) / 2);
+            p[R] = p[G];
+        });
+        break;
+    case 2:
+        ForEachPixel(picture, rect, [](std::uint8_t* p) {
+            p[R] = std::uint8_t((p[R] + p[B]) / 2);
+            p[B] = p[R];
+        });
+        break;
+    case 3:
+        ForEachPixel(picture, rect, [](std::uint8_t* p) {
+            p[G] = std::uint8_t((p[G] + p[B]) / 2);
+            p[B] = p[G];
+        });
+        break;
+    case 4: {
+        const ArctanTable& t = ChannelTimesArctan();
+        ForEachPixel(picture, rect, [&t](std::uint8_t* p) {
+            p[G] = std::uint8_t((p[G] + p[B]) / 2);
+            p[B] = p[G];
+            p[R] = t[p[G]][p[R]];
+        });
+        break;
+    }
+    case 5: {
+        const ArctanTable& t = ChannelTimesArctan();
+        ForEachPixel(picture, rect, [&t](std::uint8_t* p) {
+            p[B] = std::uint8_t((p[B] + p[R]) / 2);
+            p[R] = p[B];
+            p[G] = t[p[R]][p[G]];
+        });
+        break;
+    }
+    case 6:
+        MapChannels(picture, rect, SineTimesValue());
+        break;
+    case 7:
+        ForEachPixel(picture, rect, [](std::uint8_t* p) {
+            const int t = (p[R] + p[G] + p[B]) / 12;
+            p[B] = std::uint8_t((p[G] + t + 1) % 256);
+            p[R] = std::uint8_t((p[B] + t + 1) % 256);
+            p[G] = std::uint8_t((p[R] + t + 1) % 256);
+        });
+        break;
+    case 8:
+        ForEachPixel(picture, rect, [](std::uint8_t* p) {
+            p[R] = std::uint8_t(p[R] / 2);
+            p[B] = std::uint8_t(p[G] / 2);
+            p[G] = p[R];
+        });
+        break;
+    case 9:
+        ForEachPixel(picture, rect, [](std::uint8_t* p) {
+            p[B] = std::uint8_t(p[G] / 2);
+            p[G] = std::uint8_t(p[R] / 2);
+        });
+        break;
+    case 10:
+        MapChannels(picture, rect, ValuePlusSine());
+        break;
+    case 11:
+        ForEachPixel(picture, rect, [](std::uint8_t* p) {
+            const std::uint8_t r = p[R], g = p[G];
+            p[B] = g;
+            p[G] = r;
+        });
+        break;
+    case 12:
+        ForEachPixel(picture, rect, [](std::uint8_t* p) {
+            const std::uint8_t g = p[G], b = p[B];
+            p[R] = g;
+            p[G] = b;
+        });
+        break;
+    case 13:
+        ForEachPixel(picture, rect, [](std::uint8_t* p) {
+            const std::uint8_t r = p[R], b = p[B];
+            p[G] = r;
+            p[R] = b;
+        });
+        break;
+    case 14:
+        ForEachPixel(picture, rect, [](std::uint8_t* p) { std::swap(p[R], p[B]); });
+        break;
+    case 15:
+        ForEachPixel(picture, rect, [](std::uint8_t* p) { p[B] = p[R]; });
+        break;
+    case 16:
+        ForEachPixel(picture, rect, [](std::uint8_t* p) { p[G] = p[R]; });
+        break;
+    case 17:
+        ForEachPixel(picture, rect, [](std::uint8_t* p) { p[R] = p[G]; });
+        break;
+    case 18:
+        ForEachPixel(picture, rect, [](std::uint8_t* p) { p[B] = p[G]; });
+        break;
+    case 19:
+        ForEachPixel(picture, rect, [](std::uint8_t* p) { p[R] = p[B]; });
+        break;
+    }
+    return picture;
+}
+
+}  // namespace zelpix::effects
