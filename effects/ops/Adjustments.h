@@ -9,9 +9,10 @@ namespace zelpix::effects {
 
 // contrast -100..100 (0 leaves the picture unchanged).
 Picture Contrast(const Picture& picture, int contrast);
-// Each -180..180; hue in degrees, saturation and value as percentages of their range (0,0,0: unchanged).
+// Each -180..180 (0, 0, 0: unchanged). Hue turns by that many degrees; saturation is scaled by 1 + S/100 upward
+// and 1 + S/180 downward (-180: grey); value moves |V|/180 of the way toward full (V > 0) or black (V < 0).
 Picture HSVvar(const Picture& picture, int hue, int saturation, int value);
-// Each -180..180; hue in degrees, saturation and luminosity as percentages of their range.
+// As HSVvar with lightness in place of value (+180: white, -180: black).
 Picture HSLvar(const Picture& picture, int hue, int saturation, int luminosity);
 // Each -255..255 added to its channel, limited to 0..255.
 Picture IntensityRGBall(const Picture& picture, int red, int green, int blue);

@@ -1,0 +1,236 @@
+#include "effects/ops/Resample.h"
+
+#include "effects/ops/ParallelRows.h"
+#include "imaging/ImagingError.h"
+#include "imaging/Round.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+namespace zelpix::effects {
+
+namespace {
+
+struct Kernel {
+    double support;
+    double (*weight)(double t);
+};
+
+double Bell(double t)
+{
+    t = std::fabs(t);
+    if (t < 0.5)
+        return 0.75 - t * t;
+    if (t < 1.5)
+        return 0.5 * (t - 1.5) * (t - 1.5);
+    return 0;
+}
+double Bspline(double t)
+{
+    t = std::fabs(t);
+    if (t < 1)
+        return (0.5 * t - 1) * t * t + 2.0 / 3.0;
+    if (t < 2) {
+        t = 2 - t;
+        return t * t * t / 6.0;
+    }
+    return 0;
+}
+double Hermite(double t)
+{
+    t = std::fabs(t);
+    return t < 1 ? (2 * t - 3) * t * t + 1 : 0;
+}
+double Sinc(double t)
+{
+    if (t == 0)
+        return 1;
+    t *= std::numbers::pi;
+    return std::sin(t) / t;
+}
+double Lanczos3(double t)
+{
+    return std::fabs(t) < 3 ? Sinc(t) * Sinc(t / 3) : 0;
+}
+// Mitchell-Netravali with B = C = 1/3.
+double Mitchell(double t)
+{
+    constexpr double b = 1.0 / 3.0, c = 1.0 / 3.0;
+    t = std::fabs(t);
+    if (t < 1)
+        return ((12 - 9 * b - 6 * c) * t * t * t + (-18 + 12 * b + 6 * c) * t * t + (6 - 2 * b)) / 6;
+    if (t < 2)
+        return ((-b - 6 * c) * t * t * t + (6 * b + 30 * c) * t * t + (-12 * b - 48 * c) * t + (8 * b + 24 * c)) / 6;
+    return 0;
+}
+double Triangle(double t)
+{
+    t = std::fabs(t);
+    return t < 1 ? 1 - t : 0;
+}
+
+Kernel KernelOf(ResampleFilter filter)
+{
+    switch (filter) {
+    case ResampleFilter::Bell: return {1.5, Bell};
+    case ResampleFilter::Bspline: return {2, Bspline};
+    case ResampleFilter::Hermite: return {1, Hermite};
+    case ResampleFilter::Lanczos3: return {3, Lanczos3};
+    case ResampleFilter::Mitchell: return {2, Mitchell};
+    case ResampleFilter::Triangle: return {1, Triangle};
+    case ResampleFilter::None: break;
+    }
+    return {0.5, Triangle};
+}
+
+constexpr int WeightBits = 14;
+
+// For each output position the first input index and fixed-point weights summing to 1 << WeightBits.
+// All outputs have the same number of taps (padded with zero weights) so the loops stay simple.
+struct Contributions {
+    int taps = 0;
+    std::vector<int> first;
+    std::vector<std::int32_t> weights; // taps per output
+};
+
+Contributions Contribute(int inSize, int outSize, ResampleFilter filter)
+{
+    const Kernel kernel = KernelOf(filter);
+    const double scale = double(outSize) / inSize;
+    const double stretch = scale < 1 ? 1 / scale : 1; // shrinking widens the filter
+    const double reach = kernel.support * stretch;
+    Contributions result;
+    result.taps = std::min(inSize, int(std::ceil(2 * reach)) + 2);
+    result.first.resize(std::size_t(outSize));
+    result.weights.assign(std::size_t(outSize) * result.taps, 0);
+    std::vector<double> raw(std::size_t(result.taps));
+    for (int o = 0; o < outSize; ++o) {
+        const double centre = (o + 0.5) / scale - 0.5;
+        int lo = std::max(0, int(std::ceil(centre - reach)));
+        int hi = std::min(inSize - 1, int(std::floor(centre + reach)));
+        if (hi - lo + 1 > result.taps)
+            hi = lo + result.taps - 1;
+        if (hi < lo) // a point filter between samples
+            lo = hi = std::clamp(int(std::lround(centre)), 0, inSize - 1);
+        const int first = std::min(lo, inSize - result.taps);
+        double sum = 0;
+        for (int t = 0; t < result.taps; ++t) {
+            const int i = first + t;
+            raw[t] = i >= lo && i <= hi ? kernel.weight((i - centre) / stretch) : 0;
+            sum += raw[t];
+        }
+        std::int32_t* w = &result.weights[std::size_t(o) * result.taps];
+        if (sum == 0) { // nothing in reach: the nearest sample
+            w[std::clamp(int(std::lround(centre)) - first, 0, result.taps - 1)] = 1 << WeightBits;
+        } else {
+            std::int32_t total = 0;
+            int largest = 0;
+            for (int t = 0; t < result.taps; ++t) {
+                w[t] = std::int32_t(std::lround(raw[t] / sum * (1 << WeightBits)));
+                total += w[t];
+                if (w[t] > w[largest])
+                    largest = t;
+            }
+            w[largest] += (1 << WeightBits) - total;
+        }
+        result.first[std::size_t(o)] = first;
+    }
+    return result;
+}
+
+Picture Nearest(const Picture& picture, int newWidth, int newHeight)
+{
+    Picture result(newWidth, newHeight);
+    std::vector<int> columns(static_cast<std::size_t>(newWidth));
+    for (int x = 0; x < newWidth; ++x)
+        columns[std::size_t(x)] = int((std::int64_t(2 * x + 1) * picture.Width()) / (2 * std::int64_t(newWidth)));
+    ForEachRowBand(newHeight, newWidth, [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            const int sy = int((std::int64_t(2 * y + 1) * picture.Height()) / (2 * std::int64_t(newHeight)));
+            const std::uint8_t* in = picture.Row(sy);
+            std::uint8_t* out = result.Row(y);
+            for (int x = 0; x < newWidth; ++x) {
+                const std::uint8_t* p = in + 3 * columns[std::size_t(x)];
+                out[3 * x] = p[0], out[3 * x + 1] = p[1], out[3 * x + 2] = p[2];
+            }
+        }
+    });
+    return result;
+}
+
+// Horizontal pass into 16-bit rows holding value x 64, then the vertical pass down each column.
+constexpr int MidShift = 6;
+
+}  // namespace
+
+// Separable filtering: each output sample is the normalised weighted sum of the input samples within the
+// filter's support around its centre ((o + 0.5) / scale - 0.5); when shrinking, the filter is stretched by
+// 1 / scale so that it also averages. None takes the pixel under each output pixel's centre.
+Picture Resample(const Picture& picture, int newWidth, int newHeight, ResampleFilter filter)
+{
+    if (newWidth < 1 || newHeight < 1 || newWidth > MaxPictureSide || newHeight > MaxPictureSide)
+        throw ImagingError("The new size must be 1 to " + std::to_string(MaxPictureSide) + " pixels on each side.");
+    CheckPictureSize(newWidth, newHeight);
+    if (picture.IsEmpty())
+        throw ImagingError("There is no picture to resample.");
+    if (filter == ResampleFilter::None)
+        return Nearest(picture, newWidth, newHeight);
+
+    const int inWidth = picture.Width(), inHeight = picture.Height();
+    const Contributions across = Contribute(inWidth, newWidth, filter);
+    const Contributions down = Contribute(inHeight, newHeight, filter);
+    const std::size_t midRow = std::size_t(newWidth) * 3;
+    std::vector<std::int16_t> mid(midRow * std::size_t(inHeight));
+
+    ForEachRowBand(inHeight, double(newWidth) * across.taps * 3, [&](int y0, int y1) {
+        const int taps = across.taps;
+        for (int y = y0; y < y1; ++y) {
+            const std::uint8_t* in = picture.Row(y);
+            std::int16_t* out = &mid[midRow * std::size_t(y)];
+            for (int x = 0; x < newWidth; ++x) {
+                const std::uint8_t* p = in + 3 * across.first[std::size_t(x)];
+                const std::int32_t* w = &across.weights[std::size_t(x) * taps];
+                std::int32_t b = 0, g = 0, r = 0;
+                for (int t = 0; t < taps; ++t) {
+                    b += w[t] * p[3 * t];
+                    g += w[t] * p[3 * t + 1];
+                    r += w[t] * p[3 * t + 2];
+                }
+                constexpr int shift = WeightBits - MidShift, half = 1 << (shift - 1);
+                out[3 * x] = std::int16_t((b + half) >> shift);
+                out[3 * x + 1] = std::int16_t((g + half) >> shift);
+                out[3 * x + 2] = std::int16_t((r + half) >> shift);
+            }
+        }
+    });
+
+    Picture result(newWidth, newHeight);
+    ForEachRowBand(newHeight, double(midRow) * down.taps, [&](int y0, int y1) {
+        const int taps = down.taps;
+        std::vector<std::int32_t> sums(midRow);
+        for (int y = y0; y < y1; ++y) {
+            std::fill(sums.begin(), sums.end(), 0);
+            const std::int32_t* w = &down.weights[std::size_t(y) * taps];
+            const int first = down.first[std::size_t(y)];
+            for (int t = 0; t < taps; ++t) {
+                if (w[t] == 0)
+                    continue;
+                const std::int16_t* in = &mid[midRow * std::size_t(first + t)];
+                const std::int32_t weight = w[t];
+                std::int32_t* s = sums.data();
+                for (std::size_t i = 0; i < midRow; ++i)
+                    s[i] += weight * in[i];
+            }
+            std::uint8_t* out = result.Row(y);
+            constexpr int shift = WeightBits + MidShift, half = 1 << (shift - 1);
+            for (std::size_t i = 0; i < midRow; ++i)
+                out[i] = ClampByte((sums[i] + half) >> shift);
+        }
+    });
+    return result;
+}
+
+}  // namespace zelpix::effects
