@@ -440,7 +440,7 @@ Picture SaneScanner::Scan(const std::string& device, const ScanSettings& setting
     SANE_Handle handle = Open(device);
     ScanGuard guard{handle, cancel_};
 
-    // Mode, and 8 bits per sample where the device lets us choose (lineart may be grey at one bit).
+    // The mode; line art may be one-bit grey.
     const Option mode = FindOption(handle, SANE_NAME_SCAN_MODE);
     if (mode && mode.Settable() && IsString(mode)) {
         const auto deviceModes = StringChoices(mode);
@@ -451,11 +451,16 @@ Picture SaneScanner::Scan(const std::string& device, const ScanSettings& setting
         if (name.empty())
             throw ScannerError(std::string("This scanner cannot scan in ") + ScanModeName(settings.mode) + " mode.");
         SetString(handle, mode, "mode", name);
-        const int depth = lineartAsGray ? 1 : 8;
-        if (DepthAdmits(handle, depth))
-            SetNumber(handle, SANE_NAME_BIT_DEPTH, "bit depth", depth);
-        else if (lineartAsGray)
-            throw ScannerError("This scanner cannot scan in Lineart mode.");
+        if (lineartAsGray) {
+            if (!DepthAdmits(handle, 1))
+                throw ScannerError("This scanner cannot scan in Lineart mode.");
+            SetNumber(handle, SANE_NAME_BIT_DEPTH, "bit depth", 1);
+        } else if (settings.mode != ScanMode::Lineart) {
+            // Colour and grey need 8 or 16 bits per sample; one bit would be line art.
+            const auto depth = ReadNumber(handle, FindOption(handle, SANE_NAME_BIT_DEPTH));
+            if (depth && *depth != 8 && *depth != 16 && DepthAdmits(handle, 8))
+                SetNumber(handle, SANE_NAME_BIT_DEPTH, "bit depth", 8);
+        }
     }
     if (settings.resolution > 0)
         SetNumber(handle, SANE_NAME_SCAN_RESOLUTION, "resolution", settings.resolution);
