@@ -90,10 +90,10 @@ Picture TurnInto(const Picture& picture, int outWidth, int outHeight, double rad
     return result;
 }
 
-// The side that holds a turned length, with rounding noise (1e-9) trimmed before the ceiling.
+// The side that holds a turned length; a sliver under 1/100 pixel does not add a row or column.
 int TurnedSide(double a, double b)
 {
-    return std::max(1, int(std::ceil(a - 1e-9 + b)));
+    return std::max(1, int(std::ceil(a + b - 0.01)));
 }
 
 }  // namespace
