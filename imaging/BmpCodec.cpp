@@ -1,5 +1,6 @@
 #include "imaging/BmpCodec.h"
 
+#include "imaging/HugePages.h"
 #include "imaging/ImagingError.h"
 #include "imaging/LittleEndian.h"
 
@@ -239,6 +240,7 @@ Picture DecodeDibPixels(const DibHeader& h, ByteView bits, std::vector<std::uint
     if (bits.size() < stride * std::size_t(h.height - 1) + lastRow)
         throw ImagingError(Truncated);
     Picture picture(h.width, h.height);
+    AdviseHugePages(picture.Bits(), picture.ByteSize());
     const std::uint8_t* src = bits.data();
     auto target = [&](int row) { return picture.Row(h.topDown ? row : h.height - 1 - row); };
     if (h.bits <= 8) {
@@ -303,7 +305,7 @@ Bytes WriteBmp(const Picture& picture)
     const std::size_t headers = FileHeaderSize + 40;
     if (headers + imageSize > 0xFFFFFFFFu)
         throw ImagingError("The picture is too large for a Windows bitmap file.");
-    Bytes out(headers + imageSize);
+    Bytes out = OutputBuffer(headers + imageSize);
     std::uint8_t* p = out.data();
     p[0] = 'B';
     p[1] = 'M';

@@ -1,5 +1,6 @@
 #include "imaging/Codecs.h"
 
+#include "imaging/HugePages.h"
 #include "imaging/ImagingError.h"
 #include "imaging/LittleEndian.h"
 #include "imaging/RowKernels.h"
@@ -176,7 +177,7 @@ Bytes WritePcx(const Picture& picture)
         throw ImagingError("There is no picture to write.");
     const int width = picture.Width(), height = picture.Height();
     const std::size_t bytesPerLine = (std::size_t(width) + 1) & ~std::size_t(1); // even
-    Bytes out(HeaderSize + 2 * 3 * bytesPerLine * std::size_t(height));
+    Bytes out = OutputBuffer(HeaderSize + 2 * 3 * bytesPerLine * std::size_t(height));
     std::uint8_t* h = out.data();
     h[0] = 0x0A;
     h[1] = 5;

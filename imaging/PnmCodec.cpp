@@ -1,5 +1,6 @@
 #include "imaging/Codecs.h"
 
+#include "imaging/HugePages.h"
 #include "imaging/ImagingError.h"
 
 #include <cstring>
@@ -199,7 +200,7 @@ Bytes WritePnm(const Picture& picture, PnmKind kind)
     const std::size_t rowBytes = kind == PnmKind::Bitmap ? (std::size_t(width) + 7) / 8
                                  : kind == PnmKind::Grey ? std::size_t(width)
                                                          : std::size_t(width) * 3;
-    Bytes out(header.size() + rowBytes * std::size_t(height));
+    Bytes out = OutputBuffer(header.size() + rowBytes * std::size_t(height));
     std::memcpy(out.data(), header.data(), header.size());
     std::uint8_t* dst = out.data() + header.size();
     // Grey is the luma of ITU-R BT.601: (R * 299 + G * 587 + B * 114) / 1000, truncated.

@@ -1,6 +1,7 @@
 #include "imaging/Codecs.h"
 
 #include "imaging/BmpCodec.h"
+#include "imaging/HugePages.h"
 #include "imaging/ImagingError.h"
 #include "imaging/LittleEndian.h"
 #include "imaging/RowKernels.h"
@@ -229,7 +230,7 @@ Bytes WriteTarga(const Picture& picture)
         throw ImagingError("There is no picture to write.");
     const int width = picture.Width(), height = picture.Height();
     const std::size_t rowBytes = std::size_t(width) * 3;
-    Bytes out(HeaderSize + rowBytes * std::size_t(height));
+    Bytes out = OutputBuffer(HeaderSize + rowBytes * std::size_t(height));
     std::uint8_t* p = out.data();
     p[2] = 2; // uncompressed true colour
     PutLe16(p + 12, std::uint32_t(width));
