@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <numbers>
+#include <numeric>
 #include <vector>
 
 namespace zelpix::effects {
@@ -48,8 +49,8 @@ private:
     std::vector<std::uint8_t> data_;
 };
 
-// The halftone spots: a rank 0..1 for a position (u, v) in -0.5..0.5 of a screen cell; ink covers the
-// positions whose rank is below the darkness, so each rank grows like the inked area.
+// The halftone spots: for a position (u, v) in -0.5..0.5 of a screen cell, a number that grows from where the
+// dot starts to where it ends; ink covers the positions of lowest rank first.
 struct Spot {
     int shape;
     // cellU is the position across the cell (0..1), for the shapes that vary along it.
@@ -89,12 +90,20 @@ Picture HToneImage(const Picture& picture, int cellSize, float angle, int shape)
     // The spot's ranks sampled on a fine grid over one cell, scaled to darkness levels 0..255.
     constexpr int Grid = 64;
     const Spot spot{std::clamp(shape, 0, 6)};
-    std::vector<float> rank(Grid * Grid);
+    // Each rank is then replaced by its place in the sorted order, so a darkness d inks the share d of a cell
+    // whatever the shape: the dots keep their form and the screen keeps the picture's tones.
+    std::vector<double> shapeRank(Grid * Grid);
     for (int j = 0; j < Grid; ++j)
         for (int i = 0; i < Grid; ++i) {
             const double u = (i + 0.5) / Grid;
-            rank[std::size_t(j * Grid + i)] = float(255.0 * spot(u - 0.5, (j + 0.5) / Grid - 0.5, u));
+            shapeRank[std::size_t(j * Grid + i)] = spot(u - 0.5, (j + 0.5) / Grid - 0.5, u);
         }
+    std::vector<int> order(Grid * Grid);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return shapeRank[std::size_t(a)] < shapeRank[std::size_t(b)]; });
+    std::vector<float> rank(Grid * Grid);
+    for (std::size_t k = 0; k < order.size(); ++k)
+        rank[std::size_t(order[k])] = float(255.0 * (k + 0.5) / double(order.size()));
     const int n = cell < 8 ? 4 : 2;
     const int samples = n * n;
     const int width = picture.Width();

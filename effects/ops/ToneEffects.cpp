@@ -157,15 +157,14 @@ Picture ThresholdDib(const Picture& picture, int value, bool antiAliasing, const
     const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
     if (rect.IsEmpty())
         return out;
-    // White when luma * 300 > value * 255.
-    std::array<std::uint8_t, 256> white{};
-    for (int l = 0; l < 256; ++l)
-        white[std::size_t(l)] = l * 300 > value * 255 ? 1 : 0;
+    // White when luma * 300 > value * 255, with luma kept in 1/256 steps (77 R + 150 G + 29 B), so each step
+    // of the value moves the threshold.
+    const int threshold = value * 65280 / 300;
     const int width = rect.x1 - rect.x0;
     auto binaryRow = [&](int y, std::uint8_t* dst) {
         const std::uint8_t* p = picture.Row(y) + 3 * std::size_t(rect.x0);
         for (int x = 0; x < width; ++x, p += 3)
-            dst[x] = white[std::size_t(Luma(p[2], p[1], p[0]))];
+            dst[x] = 77 * p[2] + 150 * p[1] + 29 * p[0] > threshold ? 1 : 0;
     };
     ForEachRowBand(rect.y1 - rect.y0, 8.0 * width, [&](int b0, int b1) {
         if (!antiAliasing) {
