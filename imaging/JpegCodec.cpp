@@ -36,10 +36,14 @@ struct ErrorManager {
     std::longjmp(err->jump, 1);
 }
 
-// Warnings are ignored, except the end of the data, which means the picture is incomplete.
+// Warnings are ignored, except the end of the data before the last scan line is out: the picture is
+// incomplete. (A file that only lacks its end marker is whole.)
 void EmitMessage(j_common_ptr cinfo, int level)
 {
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+    if (level >= 0 || cinfo->err->msg_code != JWRN_JPEG_EOF)
+        return;
+    const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (!cinfo->is_decompressor || d->output_height == 0 || d->output_scanline < d->output_height)
         ErrorExit(cinfo);
 }
 

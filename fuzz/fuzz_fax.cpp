@@ -1,0 +1,12 @@
+// ReadRawFaxG3 on arbitrary bytes: an ImagingError or a picture, never a crash, leak or hang.
+#include "imaging/Codecs.h"
+#include "imaging/ImagingError.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    try {
+        zelpix::ReadRawFaxG3(zelpix::ByteView(data, size));
+    } catch (const zelpix::ImagingError&) {
+    }
+    return 0;
+}
