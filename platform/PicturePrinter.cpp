@@ -27,6 +27,8 @@ void PrintPicture(QPrinter& printer, const Picture& picture)
     QPainter painter;
     if (!painter.begin(&printer))
         throw PrintError("The printer could not start the print job.");
+    // The page shows the picture's own pixels: no lossy recompression on the way to the printer.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
     try {
         painter.drawImage(PrintTargetRect(printer, picture), WrapPicture(picture));
     } catch (...) {
