@@ -1,0 +1,548 @@
+#include "effects/ops/EngineEffectsA.h"
+
+#include "effects/ops/ParallelRows.h"
+#include "imaging/ImagingError.h"
+#include "imaging/Round.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <numbers>
+#include <string>
+#include <vector>
+
+namespace zelpix::effects {
+namespace {
+
+using ByteTable = std::array<std::uint8_t, 256>;
+
+// Rec. 601 luma in 0..255.
+inline int Luma(const std::uint8_t* p)
+{
+    return (p[2] * 77 + p[1] * 150 + p[0] * 29 + 128) >> 8;
+}
+
+inline std::uint8_t Mix(int from, int to, double amount)
+{
+    return ClampByte(int(std::lround(from + (to - from) * amount)));
+}
+
+void CheckRange(const char* what, double value, double low, double high)
+{
+    if (!(value >= low && value <= high))
+        throw ImagingError(std::string(what) + " must be between " + std::to_string(int(low)) + " and " +
+                           std::to_string(int(high)));
+}
+
+// Maps each channel of the rectangle through its own table (blue, green, red).
+void MapChannels(Picture& picture, const PixelRect& rect, const std::array<ByteTable, 3>& tables)
+{
+    for (int y = rect.y0; y < rect.y1; ++y) {
+        std::uint8_t* p = picture.Row(y) + 3 * std::size_t(rect.x0);
+        for (int x = rect.x0; x < rect.x1; ++x, p += 3) {
+            p[0] = tables[0][p[0]];
+            p[1] = tables[1][p[1]];
+            p[2] = tables[2][p[2]];
+        }
+    }
+}
+
+// A 32-bit hash of a pixel position and a sample number: the seeded random numbers of the scattering
+// effects. Hashing positions instead of drawing a sequence keeps results the same for any band split.
+inline std::uint32_t Hash(std::uint32_t x, std::uint32_t y, std::uint32_t k)
+{
+    std::uint64_t h = (std::uint64_t(x) << 32 | y) * 0x9E3779B97F4A7C15ull + k * 0xD1B54A32D192ED03ull + 0x5EED;
+    h ^= h >> 31;
+    h *= 0xBF58476D1CE4E5B9ull;
+    h ^= h >> 29;
+    return std::uint32_t(h >> 32);
+}
+
+// Uniform in [0, 1) from 16 bits of a hash.
+inline double Unit(std::uint32_t bits)
+{
+    return double(bits & 0xFFFF) / 65536.0;
+}
+
+// ---- box blur passes (Blur) ----
+
+// An extended box: weight 1 over [-r, r] and `alpha` (0..1) at -r-1 and r+1, as 32-bit fixed-point factors
+// that already include the normalisation. Its variance can be any value, so three passes match a Gaussian's.
+struct ExtendedBox {
+    int r = 0;
+    std::uint64_t inner = 0, outer = 0;
+};
+
+ExtendedBox BoxForVariance(double variance)
+{
+    ExtendedBox box;
+    box.r = int(std::floor((std::sqrt(12.0 * variance + 1.0) - 1.0) / 2.0));
+    const double r = box.r;
+    const double alpha = (2 * r + 1) * (r * (r + 1) / 3.0 - variance) / (2.0 * (variance - (r + 1) * (r + 1)));
+    const double norm = 4294967296.0 / (2 * r + 1 + 2 * alpha);
+    box.inner = std::uint64_t(std::llround(norm));
+    box.outer = std::uint64_t(std::llround(alpha * norm));
+    return box;
+}
+
+// Pixels of C channels of type T, tightly packed, with `pad` pixels of edge-extended picture on every side of
+// the area they cover.
+template <typename T, int C>
+struct Plane {
+    int width = 0, height = 0, pad = 0;
+    std::vector<T> values;
+    T* Row(int y) { return values.data() + std::size_t(y) * std::size_t(width) * C; }
+    const T* Row(int y) const { return values.data() + std::size_t(y) * std::size_t(width) * C; }
+};
+
+// The rectangle with `pad` pixels around it; outside the picture its edge pixels repeat. `convert(p, q)`
+// turns the picture's BGR bytes p into the plane's C values q.
+template <typename T, int C, typename F>
+Plane<T, C> PaddedPlane(const Picture& picture, const PixelRect& rect, int pad, F convert)
+{
+    Plane<T, C> plane{rect.x1 - rect.x0 + 2 * pad, rect.y1 - rect.y0 + 2 * pad, pad, {}};
+    plane.values.resize(std::size_t(plane.width) * std::size_t(plane.height) * C);
+    const int maxX = picture.Width() - 1, maxY = picture.Height() - 1;
+    for (int y = 0; y < plane.height; ++y) {
+        const std::uint8_t* src = picture.Row(std::clamp(rect.y0 - pad + y, 0, maxY));
+        T* dst = plane.Row(y);
+        for (int x = 0; x < plane.width; ++x)
+            convert(src + 3 * std::size_t(std::clamp(rect.x0 - pad + x, 0, maxX)), dst + std::size_t(x) * C);
+    }
+    return plane;
+}
+
+template <typename T>
+inline T BoxValue(std::uint64_t sum, std::uint64_t outer, const ExtendedBox& box)
+{
+    constexpr std::uint64_t top = std::numeric_limits<T>::max();
+    return T(std::min(top, (sum * box.inner + outer * box.outer + (std::uint64_t(1) << 31)) >> 32));
+}
+
+// One extended-box pass along a row of `count` pixels, edges repeated; src and dst are distinct.
+template <typename T, int C>
+void BoxRow(const T* src, T* dst, int count, const ExtendedBox& box)
+{
+    const int r = box.r, last = count - 1;
+    auto at = [&](int x, int c) { return std::uint64_t(src[std::size_t(std::clamp(x, 0, last)) * C + c]); };
+    std::uint64_t sum[C];
+    for (int c = 0; c < C; ++c) {
+        sum[c] = 0;
+        for (int k = -r; k <= r; ++k)
+            sum[c] += at(k, c);
+    }
+    for (int x = 0; x < count; ++x) {
+        for (int c = 0; c < C; ++c) {
+            dst[std::size_t(x) * C + c] = BoxValue<T>(sum[c], at(x - r - 1, c) + at(x + r + 1, c), box);
+            sum[c] += at(x + r + 1, c) - at(x - r, c);
+        }
+    }
+}
+
+// The same pass down the columns, row after row with one running sum per column, over bands of columns.
+template <typename T, int C>
+void BoxColumns(const Plane<T, C>& src, Plane<T, C>& dst, const ExtendedBox& box)
+{
+    const int r = box.r, last = src.height - 1;
+    auto row = [&](int y) { return src.Row(std::clamp(y, 0, last)); };
+    ForEachRowBand(src.width, double(src.height) * 2 * C, [&](int x0, int x1) {
+        const std::size_t begin = std::size_t(x0) * C, n = std::size_t(x1 - x0) * C;
+        std::vector<std::uint32_t> sum(n, 0);
+        for (int k = -r; k <= r; ++k) {
+            const T* in = row(k) + begin;
+            for (std::size_t i = 0; i < n; ++i)
+                sum[i] += in[i];
+        }
+        for (int y = 0; y < src.height; ++y) {
+            T* out = dst.Row(y) + begin;
+            const T* before = row(y - r - 1) + begin;
+            const T* after = row(y + r + 1) + begin;
+            const T* drop = row(y - r) + begin;
+            for (std::size_t i = 0; i < n; ++i) {
+                out[i] = BoxValue<T>(sum[i], std::uint32_t(before[i]) + after[i], box);
+                sum[i] += std::uint32_t(after[i]) - drop[i];
+            }
+        }
+    });
+}
+
+// Pixel reach of GaussianBlur's passes for a standard deviation: the padding a plane needs.
+int GaussianReach(double sigma)
+{
+    return 3 * (BoxForVariance(sigma * sigma / 3.0).r + 1);
+}
+
+// Three extended-box passes across and three down approximate a Gaussian of standard deviation sigma; the
+// cost does not grow with sigma. Values within GaussianReach(sigma) of the plane's border are not exact.
+template <typename T, int C>
+void GaussianBlur(Plane<T, C>& plane, double sigma)
+{
+    const ExtendedBox box = BoxForVariance(sigma * sigma / 3.0);
+    Plane<T, C> scratch{plane.width, plane.height, plane.pad, std::vector<T>(plane.values.size())};
+    for (int pass = 0; pass < 3; ++pass) {
+        ForEachRowBand(plane.height, double(plane.width) * 2 * C, [&](int y0, int y1) {
+            for (int y = y0; y < y1; ++y)
+                BoxRow<T, C>(plane.Row(y), scratch.Row(y), plane.width, box);
+        });
+        std::swap(plane.values, scratch.values);
+    }
+    for (int pass = 0; pass < 3; ++pass) {
+        BoxColumns(plane, scratch, box);
+        std::swap(plane.values, scratch.values);
+    }
+}
+
+}  // namespace
+
+// Each channel is stretched linearly so that its lowest value inside the area becomes 0 and its highest
+// 255; a channel of one value is kept.
+Picture AutoContrast(const Picture& picture, const Area& area)
+{
+    Picture out = picture;
+    const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
+    if (rect.IsEmpty())
+        return out;
+    std::array<int, 3> low{255, 255, 255}, high{0, 0, 0};
+    for (int y = rect.y0; y < rect.y1; ++y) {
+        const std::uint8_t* p = picture.Row(y) + 3 * std::size_t(rect.x0);
+        for (int x = rect.x0; x < rect.x1; ++x, p += 3)
+            for (int c = 0; c < 3; ++c) {
+                low[std::size_t(c)] = std::min<int>(low[std::size_t(c)], p[c]);
+                high[std::size_t(c)] = std::max<int>(high[std::size_t(c)], p[c]);
+            }
+    }
+    std::array<ByteTable, 3> tables{};
+    for (std::size_t c = 0; c < 3; ++c) {
+        const int span = high[c] - low[c];
+        for (int v = 0; v < 256; ++v)
+            tables[c][std::size_t(v)] =
+                span == 0 ? std::uint8_t(v) : ClampByte(((v - low[c]) * 510 + span) / (2 * span));
+    }
+    MapChannels(out, rect, tables);
+    return out;
+}
+
+// Wet ink: colours spread by a Gaussian of standard deviation reach / 2, reach = 1 + value / 10 pixels, in
+// which every pixel weighs 16 + 240 x ink^2 (ink = 1 - luma / 255): dark colours carry up to 16 times the
+// weight of white paper, so they run into light parts and keep their own. Each pixel then reads the spread
+// colour from a point up to reach / 4 away (seeded, triangular), which makes the wet edges ragged.
+Picture Bled(const Picture& picture, int value, const Area& area)
+{
+    CheckRange("Bleed value", value, 1, 1000);
+    Picture out = picture;
+    const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
+    if (rect.IsEmpty())
+        return out;
+    const double reach = 1.0 + value / 10.0, sigma = reach / 2.0, jitter = reach / 4.0;
+    std::array<std::uint16_t, 256> weightOfLuma{};
+    for (int l = 0; l < 256; ++l) {
+        const double ink = (255 - l) / 255.0;
+        weightOfLuma[std::size_t(l)] = std::uint16_t(16 + std::lround(240.0 * ink * ink));
+    }
+    // Weighted colour (w x channel) and w x 255, so both keep 16-bit precision through the passes.
+    auto plane = PaddedPlane<std::uint16_t, 4>(
+        picture, rect, GaussianReach(sigma) + int(std::ceil(jitter)), [&](const std::uint8_t* p, std::uint16_t* q) {
+            const unsigned w = weightOfLuma[std::size_t(Luma(p))];
+            q[0] = std::uint16_t(w * p[0]);
+            q[1] = std::uint16_t(w * p[1]);
+            q[2] = std::uint16_t(w * p[2]);
+            q[3] = std::uint16_t(w * 255);
+        });
+    GaussianBlur(plane, sigma);
+    for (int y = rect.y0; y < rect.y1; ++y) {
+        std::uint8_t* o = out.Row(y) + 3 * std::size_t(rect.x0);
+        for (int x = rect.x0; x < rect.x1; ++x, o += 3) {
+            const std::uint32_t h = Hash(std::uint32_t(x), std::uint32_t(y), 0);
+            const std::uint32_t h2 = Hash(std::uint32_t(x), std::uint32_t(y), 1);
+            const int dx = int(std::lround((Unit(h) - Unit(h >> 16)) * jitter));
+            const int dy = int(std::lround((Unit(h2) - Unit(h2 >> 16)) * jitter));
+            const std::uint16_t* q = plane.Row(y - rect.y0 + plane.pad + dy) + std::size_t(x - rect.x0 + plane.pad + dx) * 4;
+            const std::uint32_t weight = std::max<std::uint32_t>(1, q[3]);
+            for (int c = 0; c < 3; ++c)
+                o[c] = ClampByte(int((std::uint32_t(q[c]) * 255 + weight / 2) / weight));
+        }
+    }
+    return out;
+}
+
+// A Gaussian blur of standard deviation `value` pixels (see GaussianBlur). The picture's edges repeat: the
+// passes run on the area padded with their whole reach of edge-extended pixels, so every result is that of
+// the Gaussian on the edge-extended picture.
+Picture Blur(const Picture& picture, int value, const Area& area)
+{
+    CheckRange("Blur value", value, 1, 100);
+    Picture out = picture;
+    const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
+    if (rect.IsEmpty())
+        return out;
+    auto plane = PaddedPlane<std::uint8_t, 3>(picture, rect, GaussianReach(value),
+                                              [](const std::uint8_t* p, std::uint8_t* q) { std::memcpy(q, p, 3); });
+    GaussianBlur(plane, value);
+    for (int y = rect.y0; y < rect.y1; ++y)
+        std::memcpy(out.Row(y) + 3 * std::size_t(rect.x0), plane.Row(y - rect.y0 + plane.pad) + 3 * std::size_t(plane.pad),
+                    3 * std::size_t(rect.x1 - rect.x0));
+    return out;
+}
+
+// A page curl on a cylinder. The lifted corner is cut off by a fold line through the points `a` along the
+// corner's horizontal edge and `b` along its vertical edge (vertical roll: a = 35 % of the width, b = 60 % of
+// the height; horizontal roll: the other way round). Page points at distance t beyond the fold wrap round a
+// cylinder of radius R = 6 % of the shorter side lying on the fold (they show at R sin(t / R)), and past half
+// a turn lie flat and mirrored over the page. The back of the page is the curl colour (fore colour for a
+// foreground curl, back colour for a background curl) lit like a cylinder and mixed with the picture showing
+// through at 1 - opacity. Where the page has gone, the picture stays when `original` is set, else the fore
+// colour (foreground) or the back colour (background) shows; `underShade` casts a shadow there along the
+// curl. The corner: with a vertical roll, a lower corner curls (lower left or lower right); with a horizontal
+// roll, an upper one (upper left or upper right).
+Picture Curl(const Picture& picture, bool foreground, bool background, bool original, bool foregroundCurl,
+             bool backgroundCurl, double opacity, bool underShade, bool lowerLeft, bool lowerRight, bool upperLeft,
+             bool upperRight, bool vertical, bool horizontal, std::uint8_t backRed, std::uint8_t backGreen,
+             std::uint8_t backBlue, std::uint8_t foreRed, std::uint8_t foreGreen, std::uint8_t foreBlue,
+             const Area& area)
+{
+    CheckRange("Curl opacity", opacity, 0.0, 1.0);
+    Picture out = picture;
+    const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
+    if (rect.IsEmpty())
+        return out;
+    const bool roll = vertical || !horizontal; // vertical unless only horizontal is chosen
+    const bool right = roll ? (lowerRight || !lowerLeft) : (upperRight && !upperLeft);
+    const bool bottom = roll;
+    const Bgr fore{foreBlue, foreGreen, foreRed}, back{backBlue, backGreen, backRed};
+    const Bgr paper = (foregroundCurl || !backgroundCurl) ? fore : back;
+    const Bgr uncovered = (foreground || !background) ? fore : back;
+
+    const double w = rect.x1 - rect.x0, h = rect.y1 - rect.y0;
+    // Corner in area coordinates, and the fold's two points on the corner's edges.
+    const double cx = right ? w : 0.0, cy = bottom ? h : 0.0;
+    const double a = (roll ? 0.35 : 0.6) * w, b = (roll ? 0.6 : 0.35) * h;
+    const double px = right ? cx - a : cx + a, py = cy; // on the horizontal edge
+    const double qx = cx, qy = bottom ? cy - b : cy + b; // on the vertical edge
+    // Unit normal of the fold line pointing toward the corner.
+    double nx = qy - py, ny = px - qx;
+    const double len = std::hypot(nx, ny);
+    nx /= len;
+    ny /= len;
+    if ((cx - px) * nx + (cy - py) * ny < 0) {
+        nx = -nx;
+        ny = -ny;
+    }
+    const double radius = std::max(1.0, 0.06 * std::min(w, h));
+    const double halfTurn = std::numbers::pi * radius;
+    auto insidePage = [&](double x, double y) { return x >= 0 && y >= 0 && x < w && y < h; };
+
+    for (int y = rect.y0; y < rect.y1; ++y) {
+        std::uint8_t* o = out.Row(y) + 3 * std::size_t(rect.x0);
+        for (int x = rect.x0; x < rect.x1; ++x, o += 3) {
+            const double ux = x - rect.x0 + 0.5, uy = y - rect.y0 + 0.5;
+            const double d = (ux - px) * nx + (uy - py) * ny; // signed distance beyond the fold
+            // Foot of the pixel on the fold line; page points lie at foot + t * n.
+            const double fx = ux - d * nx, fy = uy - d * ny;
+            double t = -1, light = 1;
+            if (d >= 0 && d <= radius) {
+                const double theta = std::numbers::pi - std::asin(std::min(1.0, d / radius)); // upper layer
+                t = radius * theta;
+                light = 0.7 + 0.3 * std::sin(theta);
+                if (!insidePage(fx + t * nx, fy + t * ny))
+                    t = -1;
+            } else if (d < 0) {
+                t = halfTurn - d; // the flat, mirrored part of the curl
+                light = 0.7;
+                if (!insidePage(fx + t * nx, fy + t * ny))
+                    t = -1;
+            }
+            if (t >= 0) {
+                const double sx = fx + t * nx, sy = fy + t * ny;
+                const int ix = rect.x0 + std::clamp(int(sx), 0, int(w) - 1);
+                const int iy = rect.y0 + std::clamp(int(sy), 0, int(h) - 1);
+                const std::uint8_t* s = picture.Row(iy) + 3 * std::size_t(ix);
+                const std::uint8_t paperBgr[3] = {paper.b, paper.g, paper.r};
+                for (int c = 0; c < 3; ++c)
+                    o[c] = ClampByte(int(std::lround(light * (opacity * paperBgr[c] + (1 - opacity) * s[c]))));
+                continue;
+            }
+            if (d > 0) {
+                // Where the page was: the picture or the colour, shaded along the curl.
+                double shade = 1;
+                if (underShade && d < 3 * radius)
+                    shade = 0.45 + 0.55 * std::clamp((d - radius) / (2 * radius), 0.0, 1.0);
+                if (!original) {
+                    o[0] = uncovered.b;
+                    o[1] = uncovered.g;
+                    o[2] = uncovered.r;
+                }
+                for (int c = 0; c < 3; ++c)
+                    o[c] = ClampByte(int(std::lround(o[c] * shade)));
+            }
+        }
+    }
+    return out;
+}
+
+// Sobel gradient of each channel; the edge brightness is |gradient| / 4 * value / 10, so a full black-white
+// step at the default 10 gives 255 and flat parts give black. Neighbours outside the picture repeat its edge.
+Picture Edge(const Picture& picture, int value, const Area& area)
+{
+    CheckRange("Edge value", value, 1, 20);
+    Picture out = picture;
+    const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
+    if (rect.IsEmpty())
+        return out;
+    const float scale = float(value) / 40.0f;
+    const int maxX = picture.Width() - 1, maxY = picture.Height() - 1;
+    ForEachRowBand(rect.y1 - rect.y0, double(rect.x1 - rect.x0) * 30, [&](int b0, int b1) {
+        for (int y = rect.y0 + b0; y < rect.y0 + b1; ++y) {
+            const std::uint8_t* up = picture.Row(std::max(y - 1, 0));
+            const std::uint8_t* mid = picture.Row(y);
+            const std::uint8_t* down = picture.Row(std::min(y + 1, maxY));
+            std::uint8_t* o = out.Row(y);
+            for (int x = rect.x0; x < rect.x1; ++x) {
+                const std::size_t l = 3 * std::size_t(std::max(x - 1, 0)), c = 3 * std::size_t(x),
+                                  r = 3 * std::size_t(std::min(x + 1, maxX));
+                for (std::size_t k = 0; k < 3; ++k) {
+                    const int gx = (up[r + k] + 2 * mid[r + k] + down[r + k]) - (up[l + k] + 2 * mid[l + k] + down[l + k]);
+                    const int gy = (down[l + k] + 2 * down[c + k] + down[r + k]) - (up[l + k] + 2 * up[c + k] + up[r + k]);
+                    const float magnitude = std::sqrt(float(gx * gx + gy * gy));
+                    o[c + k] = std::uint8_t(std::min(255.0f, magnitude * scale + 0.5f));
+                }
+            }
+        }
+    });
+    return out;
+}
+
+// A grey relief: 128 + (L(x-1, y-1) - L(x+1, y+1)) * value / 2 with L the luma, so light falls from the
+// upper left and the depth grows with `value`. Neighbours outside the picture repeat its edge.
+Picture Engrave(const Picture& picture, int value, const Area& area)
+{
+    CheckRange("Engrave value", value, 1, 100);
+    Picture out = picture;
+    const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
+    if (rect.IsEmpty())
+        return out;
+    const int maxX = picture.Width() - 1, maxY = picture.Height() - 1;
+    for (int y = rect.y0; y < rect.y1; ++y) {
+        const std::uint8_t* up = picture.Row(std::max(y - 1, 0));
+        const std::uint8_t* down = picture.Row(std::min(y + 1, maxY));
+        std::uint8_t* o = out.Row(y);
+        for (int x = rect.x0; x < rect.x1; ++x) {
+            const int diff = Luma(up + 3 * std::size_t(std::max(x - 1, 0))) - Luma(down + 3 * std::size_t(std::min(x + 1, maxX)));
+            const std::uint8_t grey = ClampByte(128 + (diff * value) / 2);
+            std::uint8_t* p = o + 3 * std::size_t(x);
+            p[0] = p[1] = p[2] = grey;
+        }
+    }
+    return out;
+}
+
+// Per channel: v + cast, where the cast is 0.3 x (that part of the colour - the mean of its three parts), so
+// a grey colour casts nothing; then contrast around 128 by a factor 1 + contrast / 250 (1..5); then
+// brightness / 4 added (0..250).
+Picture Enhance(const Picture& picture, int brightness, int contrast, int blue, int green, int red,
+                const Area& area)
+{
+    CheckRange("Enhance brightness", brightness, 0, 1000);
+    CheckRange("Enhance contrast", contrast, 0, 1000);
+    for (int part : {blue, green, red})
+        CheckRange("Enhance colour part", part, 0, 1000);
+    Picture out = picture;
+    const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
+    const double mean = (blue + green + red) / 3.0;
+    const double parts[3] = {double(blue), double(green), double(red)};
+    const double factor = 1.0 + contrast / 250.0;
+    std::array<ByteTable, 3> tables{};
+    for (std::size_t c = 0; c < 3; ++c) {
+        const double cast = 0.3 * (parts[c] - mean);
+        for (int v = 0; v < 256; ++v) {
+            const double result = (v + cast - 128.0) * factor + 128.0 + brightness / 4.0;
+            tables[c][std::size_t(v)] = ClampByte(int(std::lround(std::clamp(result, -1.0, 256.0))));
+        }
+    }
+    MapChannels(out, rect, tables);
+    return out;
+}
+
+// Square blocks of side size x (levels + 1) pixels from the top left corner, each filled with its mean
+// colour and raised by a bevel: lit from the upper left (top and left faces lighter), shadowed to the lower
+// right. Brighter blocks stand higher: the bevel is 1 + side x (0.05 + 0.2 x mean luma / 255) pixels wide.
+Picture ExtrudeDib(const Picture& picture, int levels, int size)
+{
+    CheckRange("Extrude levels", levels, 1, 100);
+    CheckRange("Extrude size", size, 1, 100);
+    Picture out = picture;
+    const int side = size * (levels + 1);
+    const int width = picture.Width(), height = picture.Height();
+    for (int by = 0; by < height; by += side) {
+        const int bh = std::min(side, height - by);
+        for (int bx = 0; bx < width; bx += side) {
+            const int bw = std::min(side, width - bx);
+            std::int64_t sum[3] = {0, 0, 0};
+            for (int y = by; y < by + bh; ++y) {
+                const std::uint8_t* p = picture.Row(y) + 3 * std::size_t(bx);
+                for (int x = 0; x < bw; ++x, p += 3)
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += p[c];
+            }
+            const std::int64_t count = std::int64_t(bw) * bh;
+            std::uint8_t face[3], lit[3], dim[3], dark[3];
+            for (int c = 0; c < 3; ++c) {
+                face[c] = std::uint8_t((sum[c] + count / 2) / count);
+                lit[c] = Mix(face[c], 255, 0.45);
+                dim[c] = Mix(face[c], 255, 0.2);
+                dark[c] = Mix(face[c], 0, 0.45);
+            }
+            const int bevel = 1 + int(side * (0.05 + 0.2 * Luma(face) / 255.0));
+            for (int j = 0; j < bh; ++j) {
+                std::uint8_t* o = out.Row(by + j) + 3 * std::size_t(bx);
+                for (int i = 0; i < bw; ++i, o += 3) {
+                    const int top = j, left = i, rightSide = bw - 1 - i, bottomSide = bh - 1 - j;
+                    const int nearest = std::min({top, left, rightSide, bottomSide});
+                    const std::uint8_t* colour = face;
+                    if (nearest < bevel) {
+                        if (nearest == top)
+                            colour = lit;
+                        else if (nearest == left)
+                            colour = dim;
+                        else
+                            colour = dark;
+                    }
+                    std::memcpy(o, colour, 3);
+                }
+            }
+        }
+    }
+    return out;
+}
+
+// Pixels nearer than `border` to the area's edge move toward the colour: a pixel d pixels in (0 at the edge)
+// becomes (border - d) / border of the colour.
+Picture FadeDib(const Picture& picture, int border, int red, int green, int blue, const Area& area)
+{
+    CheckRange("Fade border", border, 1, 100);
+    for (int part : {red, green, blue})
+        CheckRange("Fade colour part", part, 0, 255);
+    Picture out = picture;
+    const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
+    const int colour[3] = {blue, green, red};
+    for (int y = rect.y0; y < rect.y1; ++y) {
+        const int dy = std::min(y - rect.y0, rect.y1 - 1 - y);
+        std::uint8_t* o = out.Row(y);
+        for (int x = rect.x0; x < rect.x1; ++x) {
+            const int d = std::min({dy, x - rect.x0, rect.x1 - 1 - x});
+            if (d >= border) {
+                x = std::max(x, rect.x1 - border - 1); // jump over the inside of the row
+                continue;
+            }
+            const double amount = double(border - d) / border;
+            std::uint8_t* p = o + 3 * std::size_t(x);
+            for (int c = 0; c < 3; ++c)
+                p[c] = Mix(p[c], colour[c], amount);
+        }
+    }
+    return out;
+}
+
+}  // namespace zelpix::effects
