@@ -15,14 +15,14 @@ Picture AutoContrast(const Picture& picture, const Area& area);
 // Effect 2: colours run into their neighbours like wet ink; `value` (1..1000) sets the reach.
 Picture Bled(const Picture& picture, int value, const Area& area);
 
-// Effect 3: blurs with radius `value` pixels (1..100).
+// Effect 3: a Gaussian blur of standard deviation `value` pixels (1..100).
 Picture Blur(const Picture& picture, int value, const Area& area);
 
-// Effect 4: curls one corner of the page over. `foreground`/`background`: which of the two colours fills the
-// back of the curl; `original`: the uncovered part shows the picture (else the other colour);
-// `foregroundCurl`/`backgroundCurl`: the curl is shaded from the fore or the back colour; `opacity` 0.25..1.0;
-// `underShade`: a shadow under the curl; the corner flags choose the corner (upper left, upper right, lower
-// left, lower right: the first set one wins), `vertical`/`horizontal` the direction of the roll.
+// Effect 4: curls one corner of the page over a cylinder. `original`: where the page has gone the picture
+// stays, else the fore colour (`foreground`) or the back colour (`background`) shows; `foregroundCurl` /
+// `backgroundCurl`: the back of the page is the fore or the back colour, mixed with the picture showing
+// through at 1 - `opacity` (0.25..1.0); `underShade`: a shadow along the curl. `vertical` rolls a lower corner
+// up (`lowerLeft` / `lowerRight`), `horizontal` an upper corner (`upperLeft` / `upperRight`).
 Picture Curl(const Picture& picture, bool foreground, bool background, bool original, bool foregroundCurl,
              bool backgroundCurl, double opacity, bool underShade, bool lowerLeft, bool lowerRight, bool upperLeft,
              bool upperRight, bool vertical, bool horizontal, std::uint8_t backRed, std::uint8_t backGreen,
