@@ -33,13 +33,12 @@ DecodedPicture ReadAutodeskCel(ByteView data)
     if (data.size() < HeaderSize + PaletteSize + pixels)
         throw ImagingError("The Autodesk CEL data is truncated.");
 
-    // 6-bit VGA levels widened to 8 bits with rounding: 63 -> 255.
+    // 6-bit VGA levels widened to 8 bits (63 -> 255).
+    const MaskChannel widen(0x3F);
     Palette palette;
     const std::uint8_t* p = h + HeaderSize;
-    for (int i = 0; i < 256; ++i, p += 3) {
-        auto widen = [](unsigned v) { return std::uint8_t(((v & 63) * 255 + 31) / 63); };
+    for (int i = 0; i < 256; ++i, p += 3)
         palette[i] = {widen(p[2]), widen(p[1]), widen(p[0])};
-    }
     DecodedPicture decoded;
     decoded.sourceBits = 8;
     decoded.picture = Picture(width, height);

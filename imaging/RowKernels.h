@@ -63,7 +63,7 @@ inline void ExpandIndexedRow(const std::uint8_t* src, int bits, int width, const
 }
 
 // One colour channel held under a bit mask of any width, widened or narrowed to 8 bits: narrow channels
-// repeat their bits downwards (5 bits abcde -> abcdeabc, so 31 -> 255), wider ones keep their top 8 bits.
+// are scaled by v * 255 / max, truncated (5 bits: 31 -> 255, 16 -> 131), wider ones keep their top 8 bits.
 class MaskChannel {
 public:
     MaskChannel() { lut_.fill(0); }
@@ -79,12 +79,8 @@ public:
             width = 8;
         }
         low_ = (1u << width) - 1;
-        for (std::uint32_t v = 0; v <= low_; ++v) {
-            std::uint32_t wide = 0;
-            for (int s = 8 - width; s > -width; s -= width)
-                wide |= s >= 0 ? v << s : v >> -s;
-            lut_[v] = std::uint8_t(wide);
-        }
+        for (std::uint32_t v = 0; v <= low_; ++v)
+            lut_[v] = std::uint8_t(v * 255 / low_);
     }
     std::uint8_t operator()(std::uint32_t pixel) const { return lut_[(pixel >> shift_) & low_]; }
     bool Present() const { return low_ != 0; }

@@ -73,7 +73,8 @@ void ExpectPixels(const Picture& picture, const std::vector<std::vector<std::uin
 }  // namespace
 
 // Files written by ImageMagick (bmp2, bmp3, bit fields, RLE8, alpha) and netpbm (Windows, OS/2), compared
-// with the tool's own decoding; the alpha file with Pillow's composite over white, which rounds exactly.
+// with the tool's own decoding; the 16-bit files with netpbm's (Pillow agrees: 5 bits scale by v * 255 / 31),
+// the alpha file with Pillow's composite over white, which rounds exactly.
 TEST(Bmp, DecodesToolFilesExactlyWithTheirDepth)
 {
     const struct {
@@ -157,7 +158,7 @@ TEST(Bmp, ShortPalettesAndWideOrNarrowBitFields)
     ExpectPixels(ReadBmp(MakeBmp(2, 1, 4, 0, {0xAA0000, 0x00BB00, 0x0000CC}, {0x21, 0, 0, 0}, {}, 12)).picture,
                  {{0x0000CC, 0x00BB00}});
 
-    // 32 bits with 10-bit channels keep the top 8 bits; 16 bits with 4-bit channels repeat their bits.
+    // 32 bits with 10-bit channels keep the top 8 bits; 16 bits with 4-bit channels scale by v * 255 / 15.
     const std::vector<std::uint32_t> wide = {0x3FF00000, 0x000FFC00, 0x000003FF};
     Bytes pixels(8);
     PutLe32(&pixels[0], (0x3FFu << 20) | (0x200u << 10) | 0x004u);

@@ -76,4 +76,19 @@ inline Picture DecodeWithImageMagick(const std::filesystem::path& file, const st
     return ReadPnm(ReadBytes(out)).picture;
 }
 
+// Decodes a file with Pillow (Debian's python3), composited over white, or an empty picture when it fails.
+inline Picture DecodeWithPillow(const std::filesystem::path& file)
+{
+    TempDir dir;
+    const auto out = dir / "decoded.ppm";
+    const std::string script =
+        "import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1]).convert('RGBA')\n"
+        "white = Image.new('RGBA', im.size, (255, 255, 255, 255))\n"
+        "Image.alpha_composite(white, im).convert('RGB').save(sys.argv[2])\n";
+    if (RunCommand("/usr/bin/python3 -c " + ShellQuote(script) + " " + ShellQuote(file.string()) + " " +
+                   ShellQuote(out.string()) + " 2>&1") != 0)
+        return {};
+    return ReadPnm(ReadBytes(out)).picture;
+}
+
 }  // namespace zelpix::test
