@@ -282,17 +282,29 @@ ChannelPictures SplitHsvChannels(const Picture& picture)
     });
 }
 
-// One bit per possible colour.
+// Small pictures sort their colours; big ones mark them in one bit per possible colour.
 std::int64_t CountColors(const Picture& picture)
 {
+    const int width = picture.Width();
+    auto colourAt = [](const std::uint8_t* p) {
+        return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16);
+    };
+    const std::int64_t pixels = std::int64_t(width) * picture.Height();
+    if (pixels <= (std::int64_t(1) << 18)) {
+        std::vector<std::uint32_t> colours;
+        colours.reserve(std::size_t(pixels));
+        for (int y = 0; y < picture.Height(); ++y)
+            for (const std::uint8_t *p = picture.Row(y), *end = p + 3 * width; p != end; p += 3)
+                colours.push_back(colourAt(p));
+        std::sort(colours.begin(), colours.end());
+        return std::unique(colours.begin(), colours.end()) - colours.begin();
+    }
     std::vector<std::uint64_t> seen(std::size_t(1) << 18);
-    for (int y = 0; y < picture.Height(); ++y) {
-        const std::uint8_t* in = picture.Row(y);
-        for (int x = 0; x < picture.Width(); ++x) {
-            const std::uint32_t c = in[3 * x] | (std::uint32_t(in[3 * x + 1]) << 8) | (std::uint32_t(in[3 * x + 2]) << 16);
+    for (int y = 0; y < picture.Height(); ++y)
+        for (const std::uint8_t *p = picture.Row(y), *end = p + 3 * width; p != end; p += 3) {
+            const std::uint32_t c = colourAt(p);
             seen[c >> 6] |= std::uint64_t(1) << (c & 63);
         }
-    }
     std::int64_t count = 0;
     for (std::uint64_t word : seen)
         count += std::popcount(word);

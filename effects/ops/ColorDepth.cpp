@@ -37,36 +37,27 @@ Bgr NearestStandard(int b, int g, int r)
     return best;
 }
 
-// The 256-colour palette: the 6 x 6 x 6 cube of levels 0, 51, ..., 255, the 16 standard colours and 24 greys
-// between the cube's levels (8, 18, ..., 238 without the multiples of 51). Nearest entry by squared distance:
-// the cube and grey candidates are found directly, the standard colours by search.
+// The 256-colour palette: the 6 x 6 x 6 cube of levels 0, 51, ..., 255, the 16 standard colours and the 24 greys
+// 8, 18, ..., 238. Nearest entry by squared distance: the nearest cube colour and the nearest grey are found
+// directly; of the standard colours only those off the cube and off the greys need a search.
 constexpr int CubeLevel(int v) { return (v + 25) / 51; }
 
-std::array<std::uint8_t, 24> MakeGreys()
-{
-    std::array<std::uint8_t, 24> greys{};
-    int n = 0;
-    for (int v = 8; n < 24; v += 10)
-        if (v % 51 != 0)
-            greys[std::size_t(n++)] = std::uint8_t(v);
-    return greys;
-}
+constexpr std::array<Bgr, 7> StandardOffCube = {{
+    {0, 0, 128}, {0, 128, 0}, {0, 128, 128}, {128, 0, 0}, {128, 0, 128}, {128, 128, 0}, {192, 192, 192},
+}};
 
 Bgr Nearest256(int b, int g, int r)
 {
-    static const std::array<std::uint8_t, 24> greys = MakeGreys();
     Bgr best{std::uint8_t(CubeLevel(b) * 51), std::uint8_t(CubeLevel(g) * 51), std::uint8_t(CubeLevel(r) * 51)};
     int bestDistance = Distance(b, g, r, best);
-    const int mean = (b + g + r + 1) / 3;
-    const auto grey = std::min_element(greys.begin(), greys.end(), [mean](int a, int c) {
-        return std::abs(a - mean) < std::abs(c - mean);
-    });
-    const Bgr greyColour{*grey, *grey, *grey};
-    if (const int d = Distance(b, g, r, greyColour); d < bestDistance)
-        best = greyColour, bestDistance = d;
-    const Bgr standard = NearestStandard(b, g, r);
-    if (Distance(b, g, r, standard) < bestDistance)
-        best = standard;
+    // The grey 8 + 10k nearest to the mean (b + g + r) / 3: k = round((b + g + r - 24) / 30).
+    const int sum = b + g + r;
+    const std::uint8_t grey = std::uint8_t(8 + 10 * std::clamp(sum < 9 ? 0 : (sum - 9) / 30, 0, 23));
+    if (const int d = Distance(b, g, r, {grey, grey, grey}); d < bestDistance)
+        best = {grey, grey, grey}, bestDistance = d;
+    for (const Bgr& c : StandardOffCube)
+        if (const int d = Distance(b, g, r, c); d < bestDistance)
+            best = c, bestDistance = d;
     return best;
 }
 

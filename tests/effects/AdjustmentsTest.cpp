@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <string>
@@ -173,6 +174,8 @@ TEST(PictureColours, CountColors)
     const Picture q = MakeTestPicture(64, 48);
     EXPECT_EQ(CountColors(q), std::int64_t(Colours(q).size()));
     EXPECT_EQ(CountColors(Uniform(5, 5, {1, 2, 3})), 1);
+    const Picture big = MakeTestPicture(640, 480, 9); // above the size where counting switches method
+    EXPECT_EQ(CountColors(big), std::int64_t(Colours(big).size()));
 }
 
 TEST(PictureColours, NegativeTwiceIsTheIdentity)
@@ -238,6 +241,44 @@ TEST(ColorDepth, PaletteColoursSurviveAndNearColoursSnap)
     for (const auto& [choice, in, out] : cases)
         EXPECT_EQ(ChangeColorDepth(Uniform(1, 1, in), choice).Pixel(0, 0), out)
             << "choice " << choice << " colour " << int(in.r) << "," << int(in.g) << "," << int(in.b);
+}
+
+// Each reduction picks a palette colour at the least distance: checked by brute force over the palette.
+TEST(ColorDepth, ReductionsPickTheNearestPaletteColour)
+{
+    std::vector<Bgr> palette16, palette256;
+    for (int b : {0, 128, 255})
+        for (int g : {0, 128, 255})
+            for (int r : {0, 128, 255})
+                if ((b == 255 || g == 255 || r == 255) == (b != 128 && g != 128 && r != 128) || (b | g | r) == 0)
+                    palette16.push_back({std::uint8_t(b), std::uint8_t(g), std::uint8_t(r)});
+    palette16.push_back({192, 192, 192});
+    ASSERT_EQ(palette16.size(), 16u);
+    for (int b = 0; b < 6; ++b)
+        for (int g = 0; g < 6; ++g)
+            for (int r = 0; r < 6; ++r)
+                palette256.push_back({std::uint8_t(51 * b), std::uint8_t(51 * g), std::uint8_t(51 * r)});
+    palette256.insert(palette256.end(), palette16.begin(), palette16.end());
+    for (int v = 8; v <= 238; v += 10)
+        palette256.push_back({std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)});
+    ASSERT_EQ(palette256.size(), 256u);
+    auto distance = [](Bgr a, Bgr c) {
+        return (a.b - c.b) * (a.b - c.b) + (a.g - c.g) * (a.g - c.g) + (a.r - c.r) * (a.r - c.r);
+    };
+    const Picture p = MakeTestPicture(97, 61, 11);
+    const std::pair<int, const std::vector<Bgr>*> cases[] = {{1, &palette16}, {2, &palette256}};
+    for (const auto& [choice, palette] : cases) {
+        const Picture reduced = ChangeColorDepth(p, choice);
+        for (int y = 0; y < p.Height(); ++y)
+            for (int x = 0; x < p.Width(); ++x) {
+                const Bgr in = p.Pixel(x, y), out = reduced.Pixel(x, y);
+                ASSERT_NE(std::find(palette->begin(), palette->end(), out), palette->end());
+                int best = 1 << 30;
+                for (const Bgr& c : *palette)
+                    best = std::min(best, distance(in, c));
+                ASSERT_EQ(distance(in, out), best) << "choice " << choice << " at " << x << "," << y;
+            }
+    }
 }
 
 // ---- resampling ----
