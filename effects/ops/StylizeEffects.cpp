@@ -98,13 +98,24 @@ Picture HToneImage(const Picture& picture, int cellSize, float angle, int shape)
             const double u = (i + 0.5) / Grid;
             shapeRank[std::size_t(j * Grid + i)] = spot(u - 0.5, (j + 0.5) / Grid - 0.5, u);
         }
+    // Equal ranks (the rings of the square shapes, the lines) are ordered from the centre outward and then
+    // by a fixed scramble, so that no row or column of a ring fills before the others.
+    auto tieKey = [&](int k) {
+        const double u = (k % Grid + 0.5) / Grid - 0.5, v = (k / Grid + 0.5) / Grid - 0.5;
+        return std::pair{u * u + v * v, PositionHash(std::uint64_t(k), 0, 5)};
+    };
     std::vector<int> order(Grid * Grid);
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return shapeRank[std::size_t(a)] < shapeRank[std::size_t(b)]; });
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        const double ra = shapeRank[std::size_t(a)], rb = shapeRank[std::size_t(b)];
+        return ra != rb ? ra < rb : tieKey(a) < tieKey(b);
+    });
     std::vector<float> rank(Grid * Grid);
     for (std::size_t k = 0; k < order.size(); ++k)
         rank[std::size_t(order[k])] = float(255.0 * (k + 0.5) / double(order.size()));
     const int n = cell < 8 ? 4 : 2;
+    // A fixed grid of sub-samples would line up with the cells and miss or double whole rows of a dot, so each
+    // pixel's sub-samples are moved together by a random share of their spacing: the mean tone stays true.
     const int samples = n * n;
     const int width = picture.Width();
     ForEachRowBand(picture.Height(), 24.0 * samples * width, [&](int y0, int y1) {
@@ -112,10 +123,12 @@ Picture HToneImage(const Picture& picture, int cellSize, float angle, int shape)
         for (int y = y0; y < y1; ++y) {
             std::uint8_t* p = out.Row(y);
             for (int x = 0; x < width; ++x, p += 3) {
+                const std::uint64_t h = PositionHash(std::uint64_t(x), std::uint64_t(y), 11);
+                const double jx = double(h & 0xFFFF) / 65536.0, jy = double((h >> 16) & 0xFFFF) / 65536.0;
                 for (int j = 0; j < n; ++j) {
-                    const double py = y + (j + 0.5) / n;
+                    const double py = y + (j + jy) / n;
                     for (int i = 0; i < n; ++i) {
-                        const double px = x + (i + 0.5) / n;
+                        const double px = x + (i + jx) / n;
                         const double cu = px * c + py * s, cv = py * c - px * s;
                         const int gu = std::min(Grid - 1, int((cu - std::floor(cu)) * Grid));
                         const int gv = std::min(Grid - 1, int((cv - std::floor(cv)) * Grid));
