@@ -21,6 +21,7 @@ struct MemoryFile {
     Bytes* out = nullptr;
     std::uint64_t position = 0;
     std::string error;  // the library's first error message
+    int warnings = 0;
     std::size_t Size() const { return out ? out->size() : in.size(); }
 };
 
@@ -102,8 +103,9 @@ int OnError(TIFF*, void* user, const char* module, const char* format, va_list a
     return 1;
 }
 
-int OnWarning(TIFF*, void*, const char*, const char*, va_list)
+int OnWarning(TIFF*, void* user, const char*, const char*, va_list)
 {
+    ++static_cast<MemoryFile*>(user)->warnings;
     return 1;
 }
 
@@ -148,7 +150,7 @@ Picture DecodeRgba(TIFF* tif, MemoryFile& file)
     CheckPictureSize(width, height);
 
     TIFFRGBAImage image;
-    if (!TIFFRGBAImageBegin(&image, tif, 0, message))
+    if (!TIFFRGBAImageBegin(&image, tif, 1, message))
         Fail(file, message);
     std::unique_ptr<TIFFRGBAImage, void (*)(TIFFRGBAImage*)> end(&image, TIFFRGBAImageEnd);
     image.req_orientation = ORIENTATION_TOPLEFT;
@@ -171,7 +173,7 @@ Picture DecodeRgba(TIFF* tif, MemoryFile& file)
         const std::uint32_t rows = std::min(band, height - top);
         image.row_offset = int(top);
         image.col_offset = 0;
-        if (!TIFFRGBAImageGet(&image, raster.data(), width, rows))
+        if (!TIFFRGBAImageGet(&image, raster.data(), width, rows) || !file.error.empty())
             Fail(file, "the picture data is damaged or truncated");
         // Premultiplied ABGR words; over white that is the colour plus the missing coverage.
         for (std::uint32_t y = 0; y < rows; ++y) {
@@ -197,7 +199,7 @@ DecodedPicture ReadTiff(ByteView data)
         throw ImagingError("This is not a TIFF file.");
     MemoryFile file;
     file.in = data;
-    TiffHandle tif = Open(file, "rm");
+    TiffHandle tif = Open(file, "r");
     if (!tif)
         Fail(file, "it is not a readable TIFF file");
     std::uint16_t bits = 1, samples = 1;
@@ -264,27 +266,36 @@ Bytes WrapFaxData(ByteView data, std::uint32_t rows, std::uint32_t t4Options, st
     return out;
 }
 
-// Decodes scan lines until the data ends or stops making sense; the packed rows, 1 = black.
-Bytes DecodeFaxRows(ByteView data, std::uint32_t t4Options, std::uint16_t fillOrder)
+struct FaxRows {
+    Bytes rows;        // packed, 1 = black
+    int warnings = 0;  // bad code lengths and the like met on the way
+    bool BetterThan(const FaxRows& other) const
+    {
+        return rows.size() != other.rows.size() ? rows.size() > other.rows.size() : warnings < other.warnings;
+    }
+};
+
+// Decodes scan lines until the data ends or stops making sense.
+FaxRows DecodeFaxRows(ByteView data, std::uint32_t t4Options, std::uint16_t fillOrder)
 {
     const std::uint32_t claimed = std::uint32_t(std::min<std::size_t>(MaxPictureSide, data.size() * 8));
     const Bytes wrapped = WrapFaxData(data, claimed, t4Options, fillOrder);
     MemoryFile file;
     file.in = wrapped;
-    TiffHandle tif = Open(file, "rm");
-    Bytes rows;
+    TiffHandle tif = Open(file, "r");
+    FaxRows result;
     if (!tif)
-        return rows;
-    const std::size_t rowBytes = FaxWidth / 8;
+        return result;
     std::vector<std::uint8_t> line(std::size_t(TIFFScanlineSize(tif.get())));
-    if (line.size() != rowBytes)
-        return rows;
+    if (line.size() != FaxWidth / 8)
+        return result;
     for (std::uint32_t y = 0; y < claimed; ++y) {
         if (TIFFReadScanline(tif.get(), line.data(), y, 0) < 0 || !file.error.empty())
             break;
-        rows.insert(rows.end(), line.begin(), line.end());
+        result.rows.insert(result.rows.end(), line.begin(), line.end());
     }
-    return rows;
+    result.warnings = file.warnings;
+    return result;
 }
 
 }  // namespace
@@ -296,24 +307,25 @@ DecodedPicture ReadRawFaxG3(ByteView data)
     if (data.size() > std::size_t(1) << 30)
         throw ImagingError("The fax file is too large.");
     // Raw fax data says nothing of its coding: of 1D, 1D with byte-aligned EOLs, 2D and 2D aligned, in
-    // either bit order (modems send the least significant bit first), the one giving the most rows wins.
+    // either bit order (modems send the least significant bit first), the one giving the most rows wins,
+    // then the one with the fewest bad codes.
     static constexpr std::uint32_t codings[] = {0, GROUP3OPT_FILLBITS, GROUP3OPT_2DENCODING,
                                                 GROUP3OPT_2DENCODING | GROUP3OPT_FILLBITS};
     static constexpr std::uint16_t orders[] = {FILLORDER_LSB2MSB, FILLORDER_MSB2LSB};
-    Bytes best;
+    FaxRows best;
     for (const std::uint16_t order : orders)
         for (const std::uint32_t coding : codings) {
-            Bytes rows = DecodeFaxRows(data, coding, order);
-            if (rows.size() > best.size())
+            FaxRows rows = DecodeFaxRows(data, coding, order);
+            if (rows.BetterThan(best))
                 best = std::move(rows);
         }
     const std::size_t rowBytes = FaxWidth / 8;
-    const int height = int(best.size() / rowBytes);
+    const int height = int(best.rows.size() / rowBytes);
     if (height == 0)
         throw ImagingError("The fax data cannot be decoded: no complete scan line was found.");
     Picture picture(int(FaxWidth), height);
     for (int y = 0; y < height; ++y) {
-        const std::uint8_t* in = best.data() + std::size_t(y) * rowBytes;
+        const std::uint8_t* in = best.rows.data() + std::size_t(y) * rowBytes;
         std::uint8_t* out = picture.Row(y);
         for (std::uint32_t x = 0; x < FaxWidth; ++x, out += 3)
             out[0] = out[1] = out[2] = (in[x >> 3] >> (7 - (x & 7)) & 1) ? 0 : 255;
