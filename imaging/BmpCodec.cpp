@@ -42,10 +42,11 @@ void Put(std::uint8_t* p, Bgr c)
 }
 
 // RLE8 and RLE4: runs, end-of-line, delta and absolute runs; rows bottom-up unless the header says otherwise.
-// Pixels that the stream skips keep palette entry 0.
+// Pixels that the stream skips keep palette entry 0 (a fresh picture is black already).
 void DecodeRle(const DibHeader& h, ByteView bits, Picture& picture)
 {
-    picture.Fill(h.palette[0]);
+    if (h.palette[0] != Bgr{})
+        picture.Fill(h.palette[0]);
     const bool four = h.compression == DibRle4;
     const std::size_t n = bits.size();
     const std::uint8_t* b = bits.data();
@@ -231,6 +232,7 @@ Picture DecodeDibPixels(const DibHeader& h, ByteView bits, std::vector<std::uint
         if (bits.size() < 2)
             throw ImagingError(Truncated);
         Picture picture(h.width, h.height);
+        AdviseHugePages(picture.Bits(), picture.ByteSize());
         DecodeRle(h, bits, picture);
         return picture;
     }

@@ -88,7 +88,8 @@ DecodedPicture ReadPcx(ByteView data)
     if (bytesPerLine * 8 < std::size_t(width) * bitsPerPixel)
         throw ImagingError("The PCX scan lines are shorter than the picture is wide.");
 
-    // 8 bits in one plane: the 256-colour palette at the end, after its 0x0C marker; without one, grey.
+    // 8 bits in one plane: the 256-colour palette at the end, after its 0x0C marker. Version 5 files must
+    // have it (a cut file would otherwise pass as grey); older ones without it are grey.
     ByteView body = data.subspan(HeaderSize);
     Palette palette{};
     if (bits == 8) {
@@ -99,6 +100,8 @@ DecodedPicture ReadPcx(ByteView data)
                 palette[i] = {e[2], e[1], e[0]};
             }
             body = data.subspan(HeaderSize, at - HeaderSize);
+        } else if (version == 5) {
+            throw ImagingError("The PCX palette is missing or truncated.");
         } else {
             palette = GreyPalette();
         }
