@@ -140,21 +140,32 @@ bool StartsWith(ByteView data, std::initializer_list<std::uint8_t> magic)
 // component is subsampled).
 struct Plane {
     const opj_image_comp_t* comp;
-    std::uint64_t max;
+    std::int64_t max;
     std::int64_t offset;
 
     explicit Plane(const opj_image_comp_t* c)
-        : comp(c), max((std::uint64_t(1) << std::min<OPJ_UINT32>(c->prec, 31)) - 1),
-          offset(c->sgnd ? std::int64_t(1) << (std::min<OPJ_UINT32>(c->prec, 31) - 1) : 0)
+        : comp(c), max((std::int64_t(1) << c->prec) - 1), offset(c->sgnd ? std::int64_t(1) << (c->prec - 1) : 0)
     {
     }
-    // Scaled with rounding from the component's precision.
-    std::uint8_t Scale(OPJ_INT32 raw) const
+    // A sample as an unsigned value of the component's precision.
+    std::int64_t Unsigned(OPJ_INT32 raw) const { return std::clamp<std::int64_t>(std::int64_t(raw) + offset, 0, max); }
+    // Scaled with rounding from the component's precision to 8 bits.
+    std::uint8_t Scale(std::int64_t v) const
     {
-        const std::int64_t v = std::clamp<std::int64_t>(std::int64_t(raw) + offset, 0, std::int64_t(max));
-        return max == 255 ? std::uint8_t(v) : std::uint8_t((std::uint64_t(v) * 255 + max / 2) / max);
+        return max == 255 ? std::uint8_t(v) : std::uint8_t((std::uint64_t(v) * 255 + std::uint64_t(max) / 2) / std::uint64_t(max));
     }
 };
+
+// sYCC to RGB as OpenJPEG's own tools convert it, in the luma component's precision.
+void YccToRgb(std::int64_t (&v)[4], std::int64_t max)
+{
+    const std::int64_t half = (max + 1) / 2;
+    const float cb = float(v[1] - half), cr = float(v[2] - half);
+    const std::int64_t y = v[0];
+    v[0] = std::clamp<std::int64_t>(y + std::int64_t(1.402f * cr), 0, max);
+    v[1] = std::clamp<std::int64_t>(y - std::int64_t(0.344f * cb + 0.714f * cr), 0, max);
+    v[2] = std::clamp<std::int64_t>(y + std::int64_t(1.772f * cb), 0, max);
+}
 
 }  // namespace
 
@@ -225,8 +236,10 @@ DecodedPicture ReadJpeg2000(ByteView data)
                 std::clamp<std::int64_t>((std::int64_t(image.x0) + x) / c.dx - c.x0, 0, std::int64_t(c.w) - 1));
     }
 
+    // Subsampled chroma marks luma and chroma even where the header does not say so, as OpenJPEG's tools read it.
+    const bool ycc = count == 3 && (image.color_space == OPJ_CLRSPC_SYCC ||
+                                    (image.comps[0].dx == 1 && image.comps[0].dy == 1 && image.comps[1].dx != 1));
     Picture picture{int(width), int(height)};
-    std::uint8_t value[4] = {};
     for (int y = 0; y < int(height); ++y) {
         const OPJ_INT32* rows[4] = {};
         for (unsigned i = 0; i < count; ++i) {
@@ -236,18 +249,22 @@ DecodedPicture ReadJpeg2000(ByteView data)
         }
         std::uint8_t* out = picture.Row(y);
         for (int x = 0; x < int(width); ++x, out += 3) {
+            std::int64_t v[4] = {};
             for (unsigned i = 0; i < count; ++i)
-                value[i] = planes[i].Scale(rows[i][columns[i][std::size_t(x)]]);
-            std::uint8_t r = value[0], g = value[colours == 3 ? 1 : 0], b = value[colours == 3 ? 2 : 0];
+                v[i] = planes[i].Unsigned(rows[i][columns[i][std::size_t(x)]]);
+            if (ycc)
+                YccToRgb(v, planes[0].max);
+            const unsigned g = colours == 3 ? 1 : 0, b = colours == 3 ? 2 : 0;
+            std::uint8_t red = planes[0].Scale(v[0]), green = planes[g].Scale(v[g]), blue = planes[b].Scale(v[b]);
             if (alpha) {
-                const unsigned a = value[count - 1];
-                r = OverWhite(r, a);
-                g = OverWhite(g, a);
-                b = OverWhite(b, a);
+                const unsigned a = planes[count - 1].Scale(v[count - 1]);
+                red = OverWhite(red, a);
+                green = OverWhite(green, a);
+                blue = OverWhite(blue, a);
             }
-            out[0] = b;
-            out[1] = g;
-            out[2] = r;
+            out[0] = blue;
+            out[1] = green;
+            out[2] = red;
         }
     }
     return {std::move(picture), alpha ? 32 : colours == 3 ? 24 : 8};
