@@ -12,6 +12,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -98,6 +99,7 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent) : QMainWindow(pare
 {
     InitResources();
     setObjectName(QStringLiteral("Form1"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/zelpix.svg")));
     programFolder_ = ProgramFolderOfThisRun();
     QApplication::setApplicationName(QStringLiteral("Zelpix"));
 
@@ -261,11 +263,8 @@ bool TForm1::HasOpenDocument() const
 
 TEform1* TForm1::ActiveDocument() const
 {
-    if (auto* active = qobject_cast<TEform1*>(MdiArea->activeSubWindow()))
-        return active;
-    // The frame has no active child while the program itself is not the active application.
-    const QList<TEform1*> documents = Documents();
-    return documents.isEmpty() ? nullptr : documents.last();
+    // The current child stays known while the program itself is in the background.
+    return qobject_cast<TEform1*>(MdiArea->currentSubWindow());
 }
 
 QList<TEform1*> TForm1::Documents() const
@@ -285,7 +284,7 @@ TEform1* TForm1::NewDocumentWindow()
     document->show();
     MdiArea->setActiveSubWindow(document);
     if (MdiArea->activeSubWindow() != document)
-        document->FormActivate(); // not delivered while the program is in the background
+        document->FormActivate(); // activation is not signalled while the program is in the background
     return document;
 }
 
