@@ -76,11 +76,9 @@ DecodedPicture DecodeDibEntry(ByteView bytes)
     const std::size_t colourBytes = DibStride(h.width, h.bits) * std::size_t(h.height);
     const std::size_t maskStride = DibStride(h.width, 1);
     const std::size_t maskBytes = maskStride * std::size_t(h.height);
-    if (colour.size() < colourBytes + maskBytes) {
-        if (colour.size() <= colourBytes)
-            return decoded; // no mask at all: opaque
-        throw ImagingError("The icon's mask is truncated.");
-    }
+    // Without a whole mask (some writers leave it out or store it short) the colours stand, opaque.
+    if (colour.size() < colourBytes + maskBytes)
+        return decoded;
     const std::uint8_t* mask = colour.data() + colourBytes;
     for (int row = 0; row < h.height; ++row) {
         const std::uint8_t* m = mask + maskStride * std::size_t(row);
@@ -109,9 +107,9 @@ DecodedPicture ReadIcon(ByteView data)
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* e = data.data() + DirectorySize + EntrySize * i;
         const std::size_t size = GetLe32(e + 8), offset = GetLe32(e + 12);
-        if (offset >= data.size())
-            continue;
-        const auto c = Inspect(data.subspan(offset, std::min(size, data.size() - offset)));
+        if (offset > data.size() || size > data.size() - offset)
+            throw ImagingError("The icon file is truncated.");
+        const auto c = Inspect(data.subspan(offset, size));
         if (c && (!best || c->area > best->area || (c->area == best->area && c->bits > best->bits)))
             best = c;
     }
