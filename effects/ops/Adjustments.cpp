@@ -120,26 +120,43 @@ Picture MapPixels(const Picture& picture, PixelFunction function)
     return result;
 }
 
-// Hue, saturation and value as the channel split reports them: 0..359, 0..99, 0..99.
+// ceil(2^32 / d) for d = 1..255: n * R[d] >> 32 is n / d (truncated) for every n below 2^16.
+const std::array<std::uint64_t, 256>& Reciprocals()
+{
+    static const std::array<std::uint64_t, 256> table = [] {
+        std::array<std::uint64_t, 256> t{};
+        for (std::uint64_t d = 1; d < 256; ++d)
+            t[d] = ((std::uint64_t(1) << 32) + d - 1) / d;
+        return t;
+    }();
+    return table;
+}
+
+// Hue, saturation and value as the channel split reports them: 0..359, 0..99, 0..99, each quotient truncated
+// toward zero (hue = 60 (g - b) / delta and so on, plus 360 when negative).
 struct HsvInt {
     int h, s, v;
 };
-HsvInt ToHsvInt(int r, int g, int b)
+HsvInt ToHsvInt(int r, int g, int b, const std::array<std::uint64_t, 256>& reciprocal)
 {
     const int max = std::max({r, g, b}), min = std::min({r, g, b}), delta = max - min;
+    auto divide = [&](int n, int d) { // n / d truncated toward zero
+        const int q = int((std::uint64_t(n < 0 ? -n : n) * reciprocal[std::size_t(d)]) >> 32);
+        return n < 0 ? -q : q;
+    };
     int h = 0;
     if (delta > 0) {
         if (max == r)
-            h = 60 * (g - b) / delta;
+            h = divide(60 * (g - b), delta);
         else if (max == g)
-            h = 60 * (b - r) / delta + 120;
+            h = divide(60 * (b - r), delta) + 120;
         else
-            h = 60 * (r - g) / delta + 240;
+            h = divide(60 * (r - g), delta) + 240;
         if (h < 0)
             h += 360;
         h = std::min(h, 359);
     }
-    return {h, max > 0 ? delta * 99 / max : 0, max * 99 / 255};
+    return {h, max > 0 ? divide(delta * 99, max) : 0, divide(max * 99, 255)};
 }
 
 template <typename SplitFunction>
@@ -274,11 +291,19 @@ ChannelPictures SplitRgbChannels(const Picture& picture)
 // Hue 0..359 x 255 / 359, saturation and value 0..99 x 255 / 99 (truncated).
 ChannelPictures SplitHsvChannels(const Picture& picture)
 {
-    return Split(picture, [](const std::uint8_t* in, std::uint8_t* values) {
-        const HsvInt hsv = ToHsvInt(in[2], in[1], in[0]);
-        values[0] = std::uint8_t(hsv.h * 255 / 359);
-        values[1] = std::uint8_t(hsv.s * 255 / 99);
-        values[2] = std::uint8_t(hsv.v * 255 / 99);
+    const auto& reciprocal = Reciprocals();
+    // The scalings onto 0..255 as tables.
+    static const auto scaled = [] {
+        std::array<std::array<std::uint8_t, 360>, 2> t{};
+        for (int i = 0; i < 360; ++i)
+            t[0][std::size_t(i)] = std::uint8_t(i * 255 / 359), t[1][std::size_t(i)] = std::uint8_t(std::min(i, 99) * 255 / 99);
+        return t;
+    }();
+    return Split(picture, [&](const std::uint8_t* in, std::uint8_t* values) {
+        const HsvInt hsv = ToHsvInt(in[2], in[1], in[0], reciprocal);
+        values[0] = scaled[0][std::size_t(hsv.h)];
+        values[1] = scaled[1][std::size_t(hsv.s)];
+        values[2] = scaled[1][std::size_t(hsv.v)];
     });
 }
 

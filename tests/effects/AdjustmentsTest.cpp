@@ -165,6 +165,30 @@ TEST(PictureColours, ChannelSplitsOfAUniformPicture)
     }
 }
 
+// The split's integer hue, saturation and value against plain truncating division, over a grid of colours.
+TEST(PictureColours, HsvSplitMatchesTruncatingDivision)
+{
+    Picture p(52 * 52, 52);
+    for (int y = 0; y < 52; ++y)
+        for (int x = 0; x < 52 * 52; ++x)
+            p.SetPixel(x, y, {std::uint8_t(5 * y), std::uint8_t(5 * (x / 52)), std::uint8_t(5 * (x % 52))});
+    const ChannelPictures hsv = SplitHsvChannels(p);
+    for (int y = 0; y < p.Height(); ++y)
+        for (int x = 0; x < p.Width(); ++x) {
+            const Bgr c = p.Pixel(x, y);
+            const int r = c.r, g = c.g, b = c.b;
+            const int max = std::max({r, g, b}), min = std::min({r, g, b}), delta = max - min;
+            int h = 0;
+            if (delta > 0)
+                h = max == r ? 60 * (g - b) / delta : max == g ? 60 * (b - r) / delta + 120 : 60 * (r - g) / delta + 240;
+            h = std::min(h < 0 ? h + 360 : h, 359);
+            const int s = max > 0 ? delta * 99 / max : 0, v = max * 99 / 255;
+            ASSERT_EQ(hsv.first.Pixel(x, y).r, h * 255 / 359) << r << "," << g << "," << b;
+            ASSERT_EQ(hsv.second.Pixel(x, y).r, s * 255 / 99) << r << "," << g << "," << b;
+            ASSERT_EQ(hsv.third.Pixel(x, y).r, v * 255 / 99) << r << "," << g << "," << b;
+        }
+}
+
 TEST(PictureColours, CountColors)
 {
     Picture p(2, 1);
