@@ -8,24 +8,43 @@ namespace zelpix::test::SaneTestBackend {
 
 const std::filesystem::path& Folder()
 {
-    static const std::filesystem::path folder = [] {
+    // Never destroyed, so that the clean-up at exit can still use it.
+    static const auto* folder = [] {
         std::string pattern = (std::filesystem::temp_directory_path() / "zelpix-sane-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             throw std::runtime_error("cannot create the SANE configuration folder");
-        std::ofstream(std::filesystem::path(pattern) / "dll.conf") << "test\n";
         ::setenv("SANE_CONFIG_DIR", pattern.c_str(), 1);
-        // SANE keeps the path for the process's lifetime; the folder goes when the process ends.
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(Folder(), ignored);
-        });
-        return std::filesystem::path(pattern);
+        return new std::filesystem::path(pattern);
     }();
-    return folder;
+    // SANE keeps the path for the process's lifetime; the folder goes when the process ends.
+    static const int cleanUp = std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(*folder, ignored);
+    });
+    (void)cleanUp;
+    return *folder;
+}
+
+namespace {
+
+void WriteBackends(const char* lines)
+{
+    std::ofstream dll(Folder() / "dll.conf", std::ios::trunc);
+    dll << lines;
+    if (!dll)
+        throw std::runtime_error("cannot write dll.conf");
+}
+
+}  // namespace
+
+void ConfigureNoBackend()
+{
+    WriteBackends("");
 }
 
 void Configure(const std::string& extraLines)
 {
+    WriteBackends("test\n");
     std::ofstream conf(Folder() / "test.conf", std::ios::trunc);
     conf << "number_of_devices 2\n"
             "mode Gray\n"
