@@ -85,8 +85,8 @@ Picture HToneImage(const Picture& picture, int cellSize, float angle, int shape)
     if (picture.IsEmpty())
         return out;
     const double cell = std::clamp(cellSize, 1, 50);
-    const double a = double(std::clamp(angle, 0.0f, 360.0f)) * std::numbers::pi / 180.0;
-    const double c = std::cos(a) / cell, s = std::sin(a) / cell;
+    const double turn = double(std::clamp(angle, 0.0f, 360.0f)) * std::numbers::pi / 180.0;
+    const double c = std::cos(turn) / cell, s = std::sin(turn) / cell;
     // The spot's ranks sampled on a fine grid over one cell, scaled to darkness levels 0..255.
     constexpr int Grid = 64;
     const Spot spot{std::clamp(shape, 0, 6)};
@@ -118,23 +118,25 @@ Picture HToneImage(const Picture& picture, int cellSize, float angle, int shape)
     // pixel's sub-samples are moved together by a random share of their spacing: the mean tone stays true.
     const int samples = n * n;
     const int width = picture.Width();
-    ForEachRowBand(picture.Height(), 24.0 * samples * width, [&](int y0, int y1) {
+    // Cell positions are kept as fractions of 2^32, so wrapping integer sums give the place within the cell.
+    constexpr double Scale = 4294967296.0;
+    const std::int64_t a = std::llround(c * Scale), b = std::llround(s * Scale); // one pixel right, one down
+    const std::int64_t stepUi = a / n, stepUj = b / n, stepVi = -stepUj, stepVj = stepUi;
+    ForEachRowBand(picture.Height(), 8.0 * samples * width, [&](int y0, int y1) {
         std::vector<float> ranks(static_cast<std::size_t>(samples));
         for (int y = y0; y < y1; ++y) {
             std::uint8_t* p = out.Row(y);
             for (int x = 0; x < width; ++x, p += 3) {
                 const std::uint64_t h = PositionHash(std::uint64_t(x), std::uint64_t(y), 11);
-                const double jx = double(h & 0xFFFF) / 65536.0, jy = double((h >> 16) & 0xFFFF) / 65536.0;
-                for (int j = 0; j < n; ++j) {
-                    const double py = y + (j + jy) / n;
+                const std::int64_t jx = std::int64_t(h & 0xFFFF), jy = std::int64_t((h >> 16) & 0xFFFF);
+                const std::int64_t u0 = x * a + y * b + ((jx * stepUi) >> 16) + ((jy * stepUj) >> 16);
+                const std::int64_t v0 = y * a - x * b + ((jx * stepVi) >> 16) + ((jy * stepVj) >> 16);
+                for (int j = 0; j < n; ++j)
                     for (int i = 0; i < n; ++i) {
-                        const double px = x + (i + jx) / n;
-                        const double cu = px * c + py * s, cv = py * c - px * s;
-                        const int gu = std::min(Grid - 1, int((cu - std::floor(cu)) * Grid));
-                        const int gv = std::min(Grid - 1, int((cv - std::floor(cv)) * Grid));
-                        ranks[std::size_t(j * n + i)] = rank[std::size_t(gv * Grid + gu)];
+                        const auto u = std::uint32_t(std::uint64_t(u0 + i * stepUi + j * stepUj));
+                        const auto v = std::uint32_t(std::uint64_t(v0 + i * stepVi + j * stepVj));
+                        ranks[std::size_t(j * n + i)] = rank[std::size_t((v >> 26) * Grid + (u >> 26))];
                     }
-                }
                 for (int ch = 0; ch < 3; ++ch) {
                     const float dark = float(255 - p[ch]);
                     int inked = 0;
@@ -164,31 +166,42 @@ Picture Motion(const Picture& picture, int value, int angle, int mode, const Are
     const double first = mode == 1 ? -(steps - 1) : (mode == 2 ? -(steps - 1) / 2.0 : 0.0);
     struct Tap {
         int ox, oy;
-        std::uint32_t w00, w10, w01, w11; // in 1/65536
+        std::uint16_t w00, w10, w01, w11; // in 1/256, summing to 256
     };
     std::vector<Tap> taps;
     for (int k = 0; k < steps; ++k) {
         const double ox = (first + k) * dx, oy = (first + k) * dy;
         const double fx = std::floor(ox), fy = std::floor(oy);
-        const std::uint32_t wx = std::uint32_t(std::lround((ox - fx) * 256)), wy = std::uint32_t(std::lround((oy - fy) * 256));
-        taps.push_back({int(fx), int(fy), (256 - wx) * (256 - wy), wx * (256 - wy), (256 - wx) * wy, wx * wy});
+        const int wx = int(std::lround((ox - fx) * 256)), wy = int(std::lround((oy - fy) * 256));
+        const int w11 = (wx * wy + 128) >> 8, w10 = (wx * (256 - wy) + 128) >> 8, w01 = ((256 - wx) * wy + 128) >> 8;
+        taps.push_back({int(fx), int(fy), std::uint16_t(256 - w11 - w10 - w01), std::uint16_t(w10),
+                        std::uint16_t(w01), std::uint16_t(w11)});
     }
     const PaddedRegion source(picture, rect, steps + 2);
     const int width = rect.x1 - rect.x0;
-    const std::uint64_t total = std::uint64_t(steps) * 65536;
-    ForEachRowBand(rect.y1 - rect.y0, 12.0 * steps * width, [&](int b0, int b1) {
-        std::vector<std::uint32_t> sum(3 * std::size_t(width));
+    const std::size_t n = 3 * std::size_t(width);
+    ForEachRowBand(rect.y1 - rect.y0, 6.0 * steps * width, [&](int b0, int b1) {
+        // Each tap adds an 8-bit sample, so 100 of them fit in 16 bits.
+        std::vector<std::uint16_t> sum(n);
         for (int y = rect.y0 + b0; y < rect.y0 + b1; ++y) {
-            std::fill(sum.begin(), sum.end(), 0u);
+            std::fill(sum.begin(), sum.end(), std::uint16_t(0));
+            std::uint16_t* acc = sum.data();
             for (const Tap& t : taps) {
                 const std::uint8_t* r0 = source.Row(y + t.oy) + source.Column(rect.x0 + t.ox);
                 const std::uint8_t* r1 = source.Row(y + t.oy + 1) + source.Column(rect.x0 + t.ox);
-                for (std::size_t i = 0; i < 3 * std::size_t(width); ++i)
-                    sum[i] += r0[i] * t.w00 + r0[i + 3] * t.w10 + r1[i] * t.w01 + r1[i + 3] * t.w11;
+                const std::uint16_t w00 = t.w00, w10 = t.w10, w01 = t.w01, w11 = t.w11;
+                if (w01 == 0 && w11 == 0) {
+                    for (std::size_t i = 0; i < n; ++i)
+                        acc[i] = std::uint16_t(acc[i] + ((r0[i] * w00 + r0[i + 3] * w10 + 128) >> 8));
+                } else {
+                    for (std::size_t i = 0; i < n; ++i)
+                        acc[i] = std::uint16_t(
+                            acc[i] + ((r0[i] * w00 + r0[i + 3] * w10 + r1[i] * w01 + r1[i + 3] * w11 + 128) >> 8));
+                }
             }
             std::uint8_t* q = out.Row(y) + 3 * std::size_t(rect.x0);
-            for (std::size_t i = 0; i < 3 * std::size_t(width); ++i)
-                q[i] = std::uint8_t((sum[i] + total / 2) / total);
+            for (std::size_t i = 0; i < n; ++i)
+                q[i] = std::uint8_t((acc[i] + steps / 2) / steps);
         }
     });
     return out;
