@@ -330,18 +330,26 @@ std::size_t CheckFrame(const SANE_Parameters& p)
     return std::size_t(p.bytes_per_line);
 }
 
-// Ends the device's scan however the reading ends.
-struct ScanGuard {
+}  // namespace
+
+// Marks a scan as running and ends the device's scan however the reading ends.
+struct SaneScanner::ScanGuard {
+    SaneScanner& scanner;
     SANE_Handle handle;
-    std::atomic<bool>& cancel;
+    ScanGuard(SaneScanner& s, SANE_Handle h) : scanner(s), handle(h)
+    {
+        std::lock_guard lock(scanner.scanMutex_);
+        scanner.scanning_ = true;
+        scanner.cancel_ = false;
+    }
     ~ScanGuard()
     {
         sane_cancel(handle);
-        cancel = false;
+        std::lock_guard lock(scanner.scanMutex_);
+        scanner.scanning_ = false;
+        scanner.cancel_ = false;
     }
 };
-
-}  // namespace
 
 SaneScanner::SaneScanner()
 {
@@ -438,7 +446,7 @@ ScanChoices SaneScanner::Choices(const std::string& device)
 Picture SaneScanner::Scan(const std::string& device, const ScanSettings& settings, const ScanProgress& progress)
 {
     SANE_Handle handle = Open(device);
-    ScanGuard guard{handle, cancel_};
+    ScanGuard guard(*this, handle);
 
     // The mode; line art may be one-bit grey.
     const Option mode = FindOption(handle, SANE_NAME_SCAN_MODE);
@@ -534,7 +542,9 @@ Picture SaneScanner::Scan(const std::string& device, const ScanSettings& setting
 
 void SaneScanner::Cancel()
 {
-    cancel_ = true;
+    std::lock_guard lock(scanMutex_);
+    if (scanning_)
+        cancel_ = true;
 }
 
 }  // namespace zelpix

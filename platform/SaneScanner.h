@@ -3,6 +3,7 @@
 #include "platform/Scanner.h"
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
 namespace zelpix {
@@ -23,9 +24,12 @@ public:
 private:
     void* Open(const std::string& device);  // the device's handle, kept open until another device is used
     void Close();
+    struct ScanGuard;
 
     void* handle_ = nullptr;
     std::string openDevice_;
+    std::mutex scanMutex_;  // guards scanning_ against Cancel
+    bool scanning_ = false;
     std::atomic<bool> cancel_{false};
 };
 

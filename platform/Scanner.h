@@ -59,7 +59,7 @@ public:
     // Scans one page as a 24-bit picture. Throws ScanCancelled when cancelled, ScannerError on any failure,
     // ImagingError when the device announces a picture too large to hold.
     virtual Picture Scan(const std::string& device, const ScanSettings& settings, const ScanProgress& progress = {}) = 0;
-    // Safe from any thread: ends the scan that is running, or the next one to start.
+    // Safe from any thread: ends the scan that is running; does nothing when none runs.
     virtual void Cancel() = 0;
 };
 

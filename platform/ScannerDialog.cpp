@@ -87,9 +87,16 @@ ScannerDialog::ScannerDialog(Scanner& scanner, std::vector<ScannerDevice> device
 ScannerDialog::~ScannerDialog()
 {
     if (Scanning()) {
-        scanner_.Cancel();
+        StopScan();
         watcher_.waitForFinished();
     }
+}
+
+void ScannerDialog::StopScan()
+{
+    if (stop_)
+        *stop_ = true;
+    scanner_.Cancel();
 }
 
 bool ScannerDialog::Scanning() const
@@ -149,9 +156,14 @@ void ScannerDialog::StartScan()
     progress_->setRange(0, 100);
     progress_->setValue(0);
 
-    // Progress arrives on the worker thread; only changes of a whole percent reach the window.
+    // Progress arrives on the worker thread; only changes of a whole percent reach the window. A stop that
+    // came before the device started is passed on from here.
+    stop_ = std::make_shared<std::atomic<bool>>(false);
     auto shown = std::make_shared<std::atomic<int>>(-2);
-    const ScanProgress report = [this, shown](double done) {
+    Scanner& scanner = scanner_;
+    const ScanProgress report = [this, &scanner, stop = stop_, shown](double done) {
+        if (*stop)
+            scanner.Cancel();
         const int percent = done < 0 ? -1 : int(done * 100);
         if (shown->exchange(percent) == percent)
             return;
@@ -162,9 +174,12 @@ void ScannerDialog::StartScan()
                 progress_->setValue(percent);
         }, Qt::QueuedConnection);
     };
-    Scanner& scanner = scanner_;
-    watcher_.setFuture(QtConcurrent::run([&scanner, device, settings, report] {
+    watcher_.setFuture(QtConcurrent::run([&scanner, device, settings, report, stop = stop_] {
         ScanOutcome outcome;
+        if (*stop) {
+            outcome.cancelled = true;
+            return outcome;
+        }
         try {
             outcome.picture = scanner.Scan(device, settings, report);
         } catch (const ScanCancelled&) {
@@ -194,7 +209,7 @@ void ScannerDialog::reject()
     if (Scanning()) {
         cancelButton_->setEnabled(false);
         status_->setText(QStringLiteral("Cancelling..."));
-        scanner_.Cancel();  // the dialog closes when the scan has ended
+        StopScan();  // the dialog closes when the scan has ended
         return;
     }
     outcome_ = ScanOutcome{std::nullopt, true, {}};

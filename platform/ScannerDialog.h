@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QFutureWatcher>
 #include <QString>
+#include <atomic>
+#include <memory>
 #include <optional>
 
 class QComboBox;
@@ -44,6 +46,7 @@ private:
     void ShowChoices(int deviceRow);
     void ScanDone();
     void SetBusy(bool busy);
+    void StopScan();
 
     Scanner& scanner_;
     std::vector<ScannerDevice> devices_;
@@ -55,6 +58,7 @@ private:
     QPushButton* scanButton_;
     QPushButton* cancelButton_;
     QFutureWatcher<ScanOutcome> watcher_;
+    std::shared_ptr<std::atomic<bool>> stop_;  // set to end the running scan, even before it has begun
     ScanOutcome outcome_;
 };
 
