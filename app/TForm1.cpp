@@ -2,6 +2,7 @@
 
 #include "app/core/RecentFiles.h"
 #include "document/TEform1.h"
+#include "imaging/PictureIO.h"
 #include "platform/Prompts.h"
 
 #include <QAction>
@@ -181,8 +182,7 @@ void TForm1::LoadSettings()
     }
     ShowToolBarsByChecks();
     for (int n = 0; n < RecentSlotCount; ++n)
-        recentSlots_[n]->setText(Text(s.recentFiles[n]));
-    ShowRecentSlots();
+        SetRecentSlot(n, Text(s.recentFiles[n]));
 }
 
 void TForm1::SaveSettings()
@@ -200,7 +200,7 @@ void TForm1::SaveSettings()
         s.view[i] = viewChecks_[i]->isChecked();
     s.workspaceColor = WorkspaceColor;
     for (int n = 0; n < RecentSlotCount; ++n)
-        s.recentFiles[n] = recentSlots_[n]->isVisible() ? Local(recentSlots_[n]->text()) : std::string();
+        s.recentFiles[n] = recentSlots_[n]->isVisible() ? Local(RecentSlotCaption(n + 1)) : std::string();
     ProfileFile file(Local(OptionFile()));
     WriteOptionSettings(file, s);
 }
@@ -213,15 +213,17 @@ void TForm1::ShowToolBarsByChecks()
     ToolBar2->setVisible(viewChecks_[ImageProcessBar]->isChecked());
 }
 
-void TForm1::ShowRecentSlots()
+void TForm1::SetRecentSlot(int index, const QString& path)
 {
-    for (QAction* slot : recentSlots_)
-        slot->setVisible(!slot->text().isEmpty());
+    QAction* slot = recentSlots_[index];
+    slot->setData(path);
+    slot->setText(QString(path).replace(QLatin1Char('&'), QLatin1String("&&")));
+    slot->setVisible(!path.isEmpty());
 }
 
 QString TForm1::RecentSlotCaption(int slot) const
 {
-    return recentSlots_[slot - 1]->text();
+    return recentSlots_[slot - 1]->data().toString();
 }
 
 bool TForm1::RecentSlotVisible(int slot) const
@@ -233,12 +235,22 @@ void TForm1::AddRecentFile(const QString& path)
 {
     RecentSlots captions;
     for (int n = 0; n < RecentSlotCount; ++n)
-        captions[n] = recentSlots_[n]->isVisible() ? Local(recentSlots_[n]->text()) : std::string();
+        captions[n] = recentSlots_[n]->isVisible() ? Local(RecentSlotCaption(n + 1)) : std::string();
     if (!zelpix::AddRecentFile(captions, Local(path)))
         return;
     for (int n = 0; n < RecentSlotCount; ++n)
-        recentSlots_[n]->setText(Text(captions[n]));
-    ShowRecentSlots();
+        SetRecentSlot(n, Text(captions[n]));
+}
+
+Picture TForm1::LoadPictureByExtension(const QString& path) const
+{
+    return ReadPictureFile(QFile::encodeName(path).toStdString(), ReaderTable::ByExtension).picture;
+}
+
+void TForm1::ReleaseSelectionButtons()
+{
+    for (const char* name : {"Rectangle", "Circle", "toggle"})
+        Command(QString::fromLatin1(name))->setChecked(false);
 }
 
 QString TForm1::StatusText(int panel) const
@@ -343,7 +355,7 @@ void TForm1::openClick()
 
 void TForm1::RecentFileClick(int slot)
 {
-    OpenInNewWindow(recentSlots_[slot]->text());
+    OpenInNewWindow(RecentSlotCaption(slot + 1));
 }
 
 bool TForm1::SaveDocument(TEform1& document)

@@ -2,6 +2,7 @@
 // The main window: the frame of document windows, menus, tool bars, status bar, settings and start-up.
 #include "app/core/OptionSettings.h"
 #include "document/DocumentHost.h"
+#include "imaging/Picture.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -35,6 +36,11 @@ public:
     // Every document window in the frame's child order.
     QList<TEform1*> Documents() const;
     void AddRecentFile(const QString& path);
+    // Decodes a file by its extension for previews and converters ("pcc" goes to the general loader, a GIF
+    // gives its first frame); throws ImagingError when it cannot be decoded.
+    Picture LoadPictureByExtension(const QString& path) const;
+    // Raises the Rectangle, Circle and toggle buttons.
+    void ReleaseSelectionButtons();
     // The start file of the command line (and "Convert"), once the message loop runs.
     void OpenStartFile();
     // Opens one file in a new document window; reports a failure and returns false.
@@ -111,7 +117,7 @@ private:
     void SaveSettings();
     void ShowToolBarsByChecks();
     void RecentFileClick(int slot);
-    void ShowRecentSlots();
+    void SetRecentSlot(int index, const QString& path);
     bool SaveDocumentAs(TEform1& document);
     void FormCloseQuery();
     void FormClose();

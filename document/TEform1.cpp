@@ -206,7 +206,6 @@ void TEform1::ReplaceFromClipboard()
     FitWindowToView();
     SizeText = SizeTextOf(WorkingPicture);
     setWindowTitle(QFileInfo(FileName).fileName() + QStringLiteral(" - ") + SizeText);
-    emit PreviewChanged();
     emit ZoomReported(QStringLiteral("100%"), 800);
 }
 

@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 #include "app/core/ProfileFile.h"
 #include "document/TEform1.h"
+#include "imaging/ImagingError.h"
 #include "imaging/PictureIO.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestSupport.h"
@@ -48,7 +49,7 @@ protected:
         return *form;
     }
 
-    QString Picture(const std::string& name, int width = 12, int height = 9, std::uint32_t seed = 1)
+    QString WritePicture(const std::string& name, int width = 12, int height = 9, std::uint32_t seed = 1)
     {
         const fs::path path = home / "pics" / name;
         fs::create_directories(path.parent_path());
@@ -157,7 +158,7 @@ TEST_F(MainWindow, ViewChecksShowToolBarsAndAreWrittenBack)
 TEST_F(MainWindow, OpenDialogOpensLastFirstAndListsTheRecentFiles)
 {
     TForm1& f = Start();
-    const QString a = Picture("a.png"), b = Picture("b.bmp", 5, 4), c = Picture("c.pcx", 6, 3);
+    const QString a = WritePicture("a.png"), b = WritePicture("b.bmp", 5, 4), c = WritePicture("c.pcx", 6, 3);
     prompts.openFiles.push_back({a, b, c});
     f.Command("open")->trigger();
     const QList<TEform1*> documents = f.Documents();
@@ -177,7 +178,7 @@ TEST_F(MainWindow, TwelveOpenedFilesLeaveTheTenNewestAndARepeatChangesNothing)
     TForm1& f = Start();
     QStringList paths;
     for (int i = 1; i <= 12; ++i) {
-        paths << Picture("p" + std::to_string(i) + ".png", 3, 3, i);
+        paths << WritePicture("p" + std::to_string(i) + ".png", 3, 3, i);
         prompts.openFiles.push_back({paths.last()});
         f.Command("open")->trigger();
     }
@@ -200,7 +201,7 @@ TEST_F(MainWindow, TwelveOpenedFilesLeaveTheTenNewestAndARepeatChangesNothing)
 TEST_F(MainWindow, AFileThatCannotBeOpenedIsReportedAndTheOthersStillOpen)
 {
     TForm1& f = Start();
-    const QString good1 = Picture("g1.png"), good2 = Picture("g2.png");
+    const QString good1 = WritePicture("g1.png"), good2 = WritePicture("g2.png");
     const fs::path bad = home / "pics" / "broken.jpg";
     test::WriteBytes(bad, {0xFF, 0xD8, 0xFF, 0xE0, 0, 16});
     const QString badPath = QString::fromStdString(bad.string());
@@ -219,7 +220,7 @@ TEST_F(MainWindow, AFileThatCannotBeOpenedIsReportedAndTheOthersStillOpen)
 TEST_F(MainWindow, DroppedFilesOpenInOrderAndAreNotListed)
 {
     TForm1& f = Start();
-    const QString paths[] = {Picture("d1.png"), Picture("d2.bmp"), Picture("d3.png")};
+    const QString paths[] = {WritePicture("d1.png"), WritePicture("d2.bmp"), WritePicture("d3.png")};
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(paths[0]), QUrl::fromLocalFile(paths[1]), QUrl::fromLocalFile(paths[2])});
     QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -236,7 +237,7 @@ TEST_F(MainWindow, DroppedFilesOpenInOrderAndAreNotListed)
 
 TEST_F(MainWindow, StartFileOpensOnceTheLoopRuns)
 {
-    const QString path = Picture("start.png", 7, 7);
+    const QString path = WritePicture("start.png", 7, 7);
     for (const char* command : {"Convert", "convert", ""}) {
         TForm1& f = Start(command[0] ? QStringList{path, command} : QStringList{path});
         EXPECT_EQ(f.StartFile, path);
@@ -260,7 +261,7 @@ TEST_F(MainWindow, CancelAtAnyModifiedPictureStopsTheWholeClose)
         WriteOptionIni("[General]\nSkin=mine\n");
         const std::string before = OptionIniText();
         TForm1& f = Start();
-        prompts.openFiles.push_back({Picture("m1.png"), Picture("m2.png")});
+        prompts.openFiles.push_back({WritePicture("m1.png"), WritePicture("m2.png")});
         f.Command("open")->trigger();
         for (TEform1* document : f.Documents()) {
             document->ReplacePicture(test::MakeTestPicture(4, 4, 9));
@@ -284,7 +285,7 @@ TEST_F(MainWindow, CancelAtAnyModifiedPictureStopsTheWholeClose)
 TEST_F(MainWindow, NormalCloseAsksOnceEmptiesHistoryAndWritesSettings)
 {
     TForm1& f = Start();
-    prompts.openFiles.push_back({Picture("n1.png"), Picture("n2.png")});
+    prompts.openFiles.push_back({WritePicture("n1.png"), WritePicture("n2.png")});
     f.Command("open")->trigger();
     TEform1* modified = f.Documents().first();
     modified->ReplacePicture(test::MakeTestPicture(4, 4, 9));
@@ -304,7 +305,7 @@ TEST_F(MainWindow, NormalCloseAsksOnceEmptiesHistoryAndWritesSettings)
 TEST_F(MainWindow, YesAtCloseSavesTheFileItCameFrom)
 {
     TForm1& f = Start();
-    const QString path = Picture("save-me.png", 6, 6);
+    const QString path = WritePicture("save-me.png", 6, 6);
     prompts.openFiles.push_back({path});
     f.Command("open")->trigger();
     TEform1* document = f.ActiveDocument();
@@ -318,8 +319,8 @@ TEST_F(MainWindow, YesAtCloseSavesTheFileItCameFrom)
 TEST_F(MainWindow, SaveAsAsksBeforeCoveringAFile)
 {
     TForm1& f = Start();
-    const QString path = Picture("orig.png", 6, 6);
-    const QString existing = Picture("existing.png", 2, 2, 5);
+    const QString path = WritePicture("orig.png", 6, 6);
+    const QString existing = WritePicture("existing.png", 2, 2, 5);
     prompts.openFiles.push_back({path});
     f.Command("open")->trigger();
     const auto before = test::ReadBytes(existing.toStdString());
@@ -340,7 +341,7 @@ TEST_F(MainWindow, ZoomAndHistoryCommandsWorkOnTheActiveDocument)
     TForm1& f = Start();
     for (const char* name : {"ZoomIn", "ZoomOut", "BestFit", "OriginalSize", "undo", "Redo", "save", "saveas"})
         f.Command(name)->trigger(); // no document: nothing happens
-    prompts.openFiles.push_back({Picture("zoom.png", 40, 20)});
+    prompts.openFiles.push_back({WritePicture("zoom.png", 40, 20)});
     f.Command("open")->trigger();
     TEform1* document = f.ActiveDocument();
     for (int i = 0; i < 5; ++i)
@@ -480,15 +481,69 @@ TEST_F(MainWindow, BackupCopiesNeverOverwrite)
 {
     WriteOptionIni("[Assistant]\nAuto Backup Execute=1\n");
     TForm1& f = Start();
-    const QString path = Picture("photo.png", 5, 5, 1);
+    const QString path = WritePicture("photo.png", 5, 5, 1);
     ASSERT_TRUE(f.OpenInNewWindow(path));
     const fs::path copy = home / "Backup" / "Backup_photo.png";
     EXPECT_EQ(test::ReadBytes(copy), test::ReadBytes(path.toStdString()));
     const auto first = test::ReadBytes(copy);
-    Picture("photo.png", 5, 5, 2); // changed on disk
+    WritePicture("photo.png", 5, 5, 2); // changed on disk
     ASSERT_TRUE(f.OpenInNewWindow(path));
     EXPECT_EQ(test::ReadBytes(copy), first);
     EXPECT_EQ(f.StatusText(0), "Ready: " + path);
+}
+
+TEST_F(MainWindow, LoadPictureByExtensionReadsTheFirstGifFrameAndPccByTheGeneralLoader)
+{
+    if (!test::HaveTool("convert-im6.q16"))
+        GTEST_SKIP() << "ImageMagick not installed";
+    TForm1& f = Start();
+    const fs::path gif = home / "two.gif";
+    const fs::path pcc = home / "picture.pcc";
+    ASSERT_EQ(test::RunCommand("convert-im6.q16 -size 6x4 xc:'#ff0000' -size 9x9 xc:'#0000ff' " +
+                               test::ShellQuote(gif.string())), 0);
+    ASSERT_EQ(test::RunCommand("convert-im6.q16 -size 5x3 xc:'#00ff00' pcx:" + test::ShellQuote(pcc.string())), 0);
+    const Picture first = f.LoadPictureByExtension(QString::fromStdString(gif.string()));
+    ASSERT_EQ(first.Width(), 6);
+    ASSERT_EQ(first.Height(), 4);
+    EXPECT_EQ(first.Pixel(3, 2), (Bgr{0, 0, 255}));
+    const Picture green = f.LoadPictureByExtension(QString::fromStdString(pcc.string()));
+    ASSERT_EQ(green.Width(), 5);
+    EXPECT_EQ(green.Pixel(1, 1), (Bgr{0, 255, 0}));
+    test::WriteBytes(home / "junk.png", {1, 2, 3});
+    EXPECT_THROW(f.LoadPictureByExtension(QString::fromStdString((home / "junk.png").string())), ImagingError);
+}
+
+TEST_F(MainWindow, RecentPathsWithAmpersandsKeepTheirText)
+{
+    TForm1& f = Start();
+    const QString path = WritePicture("salt & pepper.png");
+    prompts.openFiles.push_back({path});
+    f.Command("open")->trigger();
+    EXPECT_EQ(f.RecentSlotCaption(10), path);
+    EXPECT_EQ(f.findChild<QAction*>("RecentFile10")->text(), QString(path).replace("&", "&&"));
+    f.findChild<QAction*>("RecentFile10")->trigger();
+    EXPECT_EQ(f.ActiveDocument()->FileName, path);
+    f.close();
+    EXPECT_EQ(ProfileFile(OptionIni().string()).ReadString("File List", "Index10", ""), path.toStdString());
+}
+
+TEST_F(MainWindow, SkinFileBecomesTheStyleSheet)
+{
+    fs::create_directories(home / "Skins");
+    std::ofstream(home / "Skins" / "devoir.mskn") << "QMdiArea { background: #336699; }";
+    Start();
+    EXPECT_EQ(qApp->styleSheet(), "QMdiArea { background: #336699; }");
+    qApp->setStyleSheet(QString());
+}
+
+TEST_F(MainWindow, ReleaseSelectionButtonsRaisesAllThree)
+{
+    TForm1& f = Start();
+    for (const char* name : {"Rectangle", "Circle", "toggle"})
+        f.Command(name)->setChecked(true);
+    f.ReleaseSelectionButtons();
+    for (const char* name : {"Rectangle", "Circle", "toggle"})
+        EXPECT_FALSE(f.Command(name)->isChecked()) << name;
 }
 
 }  // namespace
