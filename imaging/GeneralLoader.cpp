@@ -64,8 +64,17 @@ void InitializeOnce()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        // The policy is read while initialising; the variable is put back afterwards so that programs
+        // we start do not inherit our policy.
+        const char* previous = std::getenv("MAGICK_CONFIGURE_PATH");
+        const std::string saved = previous ? previous : "";
         ::setenv("MAGICK_CONFIGURE_PATH", PolicyFolder().c_str(), 1);
         Magick::InitializeMagick(nullptr);
+        MagickCore::IsRightsAuthorized(MagickCore::CoderPolicyDomain, MagickCore::ReadPolicyRights, "PNG");
+        if (previous)
+            ::setenv("MAGICK_CONFIGURE_PATH", saved.c_str(), 1);
+        else
+            ::unsetenv("MAGICK_CONFIGURE_PATH");
     });
 }
 

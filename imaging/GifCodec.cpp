@@ -118,9 +118,15 @@ DecodedPicture ReadGifFirstFrame(ByteView data)
     if (transparent >= 0)
         palette[std::size_t(transparent)] = {255, 255, 255};
 
-    Picture picture{int(width), int(height)};
-    if (frame.Width < width || frame.Height < height)
-        picture.Fill(background);
+    // The frame's rows first, in the order they are stored, so that damaged data fails before the
+    // screen is allocated; the buffer grows only as rows arrive.
+    const std::size_t frameWidth = std::size_t(frame.Width);
+    std::vector<GifPixelType> indices;
+    for (int row = 0; row < frame.Height; ++row) {
+        indices.resize(indices.size() + frameWidth);
+        if (DGifGetLine(gif.get(), indices.data() + indices.size() - frameWidth, frame.Width) == GIF_ERROR)
+            Fail(gif.get());
+    }
     std::vector<int> order;
     order.reserve(std::size_t(frame.Height));
     if (frame.Interlace)
@@ -128,17 +134,18 @@ DecodedPicture ReadGifFirstFrame(ByteView data)
     else
         for (int y = 0; y < frame.Height; ++y)
             order.push_back(y);
-    std::vector<GifPixelType> line(static_cast<std::size_t>(frame.Width));
+
+    Picture picture{int(width), int(height)};
+    if (frame.Width < width || frame.Height < height)
+        picture.Fill(background);
+    const GifPixelType* in = indices.data();
     for (const int y : order) {
-        if (DGifGetLine(gif.get(), line.data(), frame.Width) == GIF_ERROR)
-            Fail(gif.get());
         std::uint8_t* out = picture.Row(frame.Top + y) + 3 * std::size_t(frame.Left);
-        for (const GifPixelType index : line) {
-            const Bgr c = palette[index];
+        for (std::size_t x = 0; x < frameWidth; ++x, out += 3) {
+            const Bgr c = palette[*in++];
             out[0] = c.b;
             out[1] = c.g;
             out[2] = c.r;
-            out += 3;
         }
     }
     const int bits = map->ColorCount == 2 ? 1 : map->ColorCount == 16 ? 4 : 8;
