@@ -1,5 +1,6 @@
 #include "effects/ops/DistortEffects.h"
 
+#include "effects/ops/AreaResult.h"
 #include "effects/ops/ParallelRows.h"
 #include "effects/ops/SeededNoise.h"
 #include "imaging/Round.h"
@@ -60,9 +61,9 @@ template <class MapRow>
 Picture Remap(const Picture& source, const PixelRect& rect, const PixelRect& bounds, EdgeMode edge,
               double costPerPixel, MapRow mapRow)
 {
-    Picture out(source);
     if (rect.IsEmpty() || bounds.IsEmpty())
-        return out;
+        return Picture(source);
+    Picture out = AreaResult(source, rect);
     const int n = rect.x1 - rect.x0;
     ForEachRowBand(rect.y1 - rect.y0, (costPerPixel + 16.0) * n, [&](int b0, int b1) {
         std::vector<double> sx(static_cast<std::size_t>(n)), sy(static_cast<std::size_t>(n));
@@ -274,10 +275,10 @@ Picture Spray(const Picture& picture, int value, int colour, const Area& area)
 {
     value = std::clamp(value, 0, 100);
     const double shade = std::clamp(colour, 0, 1000) * 255.0 / 1000.0;
-    Picture out(picture);
     const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
     if ((value == 0 && colour <= 0) || rect.IsEmpty())
-        return out;
+        return Picture(picture);
+    Picture out = AreaResult(picture, rect);
     const int width = rect.x1 - rect.x0;
     const std::uint64_t reach = std::uint64_t(2 * value + 1);
     ForEachRowBand(rect.y1 - rect.y0, 12.0 * width, [&](int b0, int b1) {

@@ -1,5 +1,6 @@
 #include "effects/ops/StylizeEffects.h"
 
+#include "effects/ops/AreaResult.h"
 #include "effects/ops/ParallelRows.h"
 #include "effects/ops/SeededNoise.h"
 
@@ -81,9 +82,9 @@ struct Spot {
 // their hue.
 Picture HToneImage(const Picture& picture, int cellSize, float angle, int shape)
 {
-    Picture out(picture);
     if (picture.IsEmpty())
-        return out;
+        return Picture(picture);
+    Picture out(picture.Width(), picture.Height());
     const double cell = std::clamp(cellSize, 1, 50);
     const double turn = double(std::clamp(angle, 0.0f, 360.0f)) * std::numbers::pi / 180.0;
     const double c = std::cos(turn) / cell, s = std::sin(turn) / cell;
@@ -125,8 +126,9 @@ Picture HToneImage(const Picture& picture, int cellSize, float angle, int shape)
     ForEachRowBand(picture.Height(), 8.0 * samples * width, [&](int y0, int y1) {
         std::vector<float> ranks(static_cast<std::size_t>(samples));
         for (int y = y0; y < y1; ++y) {
-            std::uint8_t* p = out.Row(y);
-            for (int x = 0; x < width; ++x, p += 3) {
+            const std::uint8_t* p = picture.Row(y);
+            std::uint8_t* q = out.Row(y);
+            for (int x = 0; x < width; ++x, p += 3, q += 3) {
                 const std::uint64_t h = PositionHash(std::uint64_t(x), std::uint64_t(y), 11);
                 const std::int64_t jx = std::int64_t(h & 0xFFFF), jy = std::int64_t((h >> 16) & 0xFFFF);
                 const std::int64_t u0 = x * a + y * b + ((jx * stepUi) >> 16) + ((jy * stepUj) >> 16);
@@ -142,7 +144,7 @@ Picture HToneImage(const Picture& picture, int cellSize, float angle, int shape)
                     int inked = 0;
                     for (float r : ranks)
                         inked += r < dark ? 1 : 0;
-                    p[ch] = std::uint8_t(255 - (255 * inked + samples / 2) / samples);
+                    q[ch] = std::uint8_t(255 - (255 * inked + samples / 2) / samples);
                 }
             }
         }
@@ -155,10 +157,10 @@ Picture HToneImage(const Picture& picture, int cellSize, float angle, int shape)
 // edge pixels repeat beyond it. Each step has fixed weights, so the work is whole rows of multiply-adds.
 Picture Motion(const Picture& picture, int value, int angle, int mode, const Area& area)
 {
-    Picture out(picture);
     const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
     if (rect.IsEmpty())
-        return out;
+        return Picture(picture);
+    Picture out = AreaResult(picture, rect);
     const int steps = std::clamp(value, 2, 100);
     mode = std::clamp(mode, 1, 3);
     const double a = std::clamp(angle, 0, 360) * std::numbers::pi / 180.0;
@@ -212,10 +214,10 @@ Picture Motion(const Picture& picture, int value, int angle, int mode, const Are
 // level on a tie). The window slides along the row, one column in and one out per pixel.
 Picture OilPainting(const Picture& picture, int value, const Area& area)
 {
-    Picture out(picture);
     const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
     if (rect.IsEmpty())
-        return out;
+        return Picture(picture);
+    Picture out = AreaResult(picture, rect);
     const int radius = std::clamp(value, 1, 20);
     constexpr int Levels = 32;
     const PaddedRegion source(picture, rect, radius);
@@ -263,11 +265,11 @@ Picture OilPainting(const Picture& picture, int value, const Area& area)
 // take their rounded mean colour.
 Picture PixelFix(const Picture& picture, int value, const Area& area)
 {
-    Picture out(picture);
     const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
     const int block = std::clamp(value, 1, 1000);
     if (rect.IsEmpty() || block == 1)
-        return out;
+        return Picture(picture);
+    Picture out = AreaResult(picture, rect);
     const int width = rect.x1 - rect.x0;
     const int blockRows = (rect.y1 - rect.y0 + block - 1) / block;
     const int blockColumns = (width + block - 1) / block;
@@ -304,10 +306,10 @@ Picture PixelFix(const Picture& picture, int value, const Area& area)
 // c + value * (8 c - sum of the eight neighbours) / 36, rounded and limited to 0..255.
 Picture Better(const Picture& picture, int value, const Area& area)
 {
-    Picture out(picture);
     const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
     if (rect.IsEmpty())
-        return out;
+        return Picture(picture);
+    Picture out = AreaResult(picture, rect);
     const int strength = std::clamp(value, 1, 15);
     const PaddedRegion source(picture, rect, 1);
     const std::size_t n = 3 * std::size_t(rect.x1 - rect.x0);

@@ -1,5 +1,6 @@
 #include "effects/ops/ToneEffects.h"
 
+#include "effects/ops/AreaResult.h"
 #include "effects/ops/ParallelRows.h"
 #include "effects/ops/SeededNoise.h"
 #include "imaging/Round.h"
@@ -18,18 +19,19 @@ namespace {
 // Rec. 601 weights in 1/256; white stays 255.
 inline int Luma(int r, int g, int b) { return (77 * r + 150 * g + 29 * b + 128) >> 8; }
 
-// Runs rowWork(y, row + 3 * x0, x1 - x0) over the rows of the area on a copy of the picture.
+// Runs rowWork(y, source, target, n) over the rows of the area: source and target point at the area's first
+// pixel of row y in the picture and in the result, n is the area's width.
 template <class RowWork>
 Picture ForEachAreaRow(const Picture& picture, const Area& area, double costPerPixel, RowWork rowWork)
 {
-    Picture out(picture);
     const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
     if (rect.IsEmpty())
-        return out;
+        return Picture(picture);
+    Picture out = AreaResult(picture, rect);
     const int width = rect.x1 - rect.x0;
     ForEachRowBand(rect.y1 - rect.y0, costPerPixel * width, [&](int b0, int b1) {
         for (int y = rect.y0 + b0; y < rect.y0 + b1; ++y)
-            rowWork(y, out.Row(y) + 3 * std::size_t(rect.x0), width);
+            rowWork(y, picture.Row(y) + 3 * std::size_t(rect.x0), out.Row(y) + 3 * std::size_t(rect.x0), width);
     });
     return out;
 }
@@ -41,18 +43,16 @@ Picture ForEachAreaRow(const Picture& picture, const Area& area, double costPerP
 Picture GrayArea(const Picture& picture, const Area& area)
 {
     constexpr int Low = 40, High = 104; // the ramp spans 64 levels, so the weight is (s - Low) * 4 in 1/256
-    return ForEachAreaRow(picture, area, 4.0, [](int, std::uint8_t* p, int width) {
-        for (int x = 0; x < width; ++x, p += 3) {
+    return ForEachAreaRow(picture, area, 4.0, [](int, const std::uint8_t* p, std::uint8_t* q, int width) {
+        for (int x = 0; x < width; ++x, p += 3, q += 3) {
             const int b = p[0], g = p[1], r = p[2];
             const int mx = std::max({r, g, b}), mn = std::min({r, g, b});
             const int s = mx == 0 ? 0 : (255 * (mx - mn)) / mx;
-            if (s >= High)
-                continue;
-            const int w = s <= Low ? 0 : (s - Low) * 4;
+            const int w = s >= High ? 256 : (s <= Low ? 0 : (s - Low) * 4);
             const int grey = Luma(r, g, b);
-            p[0] = std::uint8_t(grey + (((b - grey) * w) >> 8));
-            p[1] = std::uint8_t(grey + (((g - grey) * w) >> 8));
-            p[2] = std::uint8_t(grey + (((r - grey) * w) >> 8));
+            q[0] = std::uint8_t(grey + (((b - grey) * w) >> 8));
+            q[1] = std::uint8_t(grey + (((g - grey) * w) >> 8));
+            q[2] = std::uint8_t(grey + (((r - grey) * w) >> 8));
         }
     });
 }
@@ -75,9 +75,10 @@ Picture ilHueAndSaturation(const Picture& picture, int red, int green, int blue,
     if (bandsOff && overall == 0 && satGain == 1 && valGain == 1)
         return Picture(picture);
 
-    return ForEachAreaRow(picture, area, 40.0, [&](int, std::uint8_t* p, int width) {
-        for (int x = 0; x < width; ++x, p += 3) {
+    return ForEachAreaRow(picture, area, 40.0, [&](int, const std::uint8_t* p, std::uint8_t* q, int width) {
+        for (int x = 0; x < width; ++x, p += 3, q += 3) {
             const int b = p[0], g = p[1], r = p[2];
+            q[0] = p[0], q[1] = p[1], q[2] = p[2];
             const int mx = std::max({r, g, b}), mn = std::min({r, g, b});
             const int chroma = mx - mn;
             double hue = 0;
@@ -115,9 +116,9 @@ Picture ilHueAndSaturation(const Picture& picture, int red, int green, int blue,
             case 4: nr = vUp, ng = v0, nb = value; break;
             default: nr = value, ng = v0, nb = vDown; break;
             }
-            p[0] = ClampByte(int(Round(nb)));
-            p[1] = ClampByte(int(Round(ng)));
-            p[2] = ClampByte(int(Round(nr)));
+            q[0] = ClampByte(int(Round(nb)));
+            q[1] = ClampByte(int(Round(ng)));
+            q[2] = ClampByte(int(Round(nr)));
         }
     });
 }
@@ -131,18 +132,21 @@ Picture Noise(const Picture& picture, int value, int gray, int red, int green, i
         return Picture(picture);
     value = std::clamp(value, 0, 2000);
     gray = std::clamp(gray, 0, 2000);
-    const double colour[3] = {value * std::min(blue, 1000) / 30.0, value * std::min(green, 1000) / 30.0,
-                              value * std::min(red, 1000) / 30.0};
-    const double grey = gray;
     if (value == 0 && gray == 0)
         return Picture(picture);
+    // Amplitudes in 1/65536 of a level; a lane u of the hash counts 1/32768, so A u lands in 2^-31 levels.
+    auto amplitude = [&](int weight) { return std::llround(value * std::min(weight, 1000) / 30.0 * 65536.0); };
+    const std::int64_t colour[3] = {amplitude(blue), amplitude(green), amplitude(red)};
+    const std::int64_t grey = std::int64_t(gray) * 65536;
     const int x0 = ResolveArea(area, picture.Width(), picture.Height()).x0;
-    return ForEachAreaRow(picture, area, 12.0, [&](int y, std::uint8_t* p, int width) {
-        for (int x = 0; x < width; ++x, p += 3) {
+    return ForEachAreaRow(picture, area, 12.0, [&](int y, const std::uint8_t* p, std::uint8_t* q, int width) {
+        for (int x = 0; x < width; ++x, p += 3, q += 3) {
             const std::uint64_t h = PositionHash(std::uint64_t(x0 + x), std::uint64_t(y), 17);
-            const double shared = grey * HashLane(h, 3);
-            for (int c = 0; c < 3; ++c)
-                p[c] = ClampByte(p[c] + int(Round(colour[c] * HashLane(h, c) + shared)));
+            const std::int64_t shared = grey * std::int16_t(std::uint16_t(h >> 48));
+            for (int c = 0; c < 3; ++c) {
+                const std::int64_t noise = colour[c] * std::int16_t(std::uint16_t(h >> (16 * c))) + shared;
+                q[c] = ClampByte(p[c] + int((noise + (std::int64_t(1) << 30)) >> 31));
+            }
         }
     });
 }
@@ -153,10 +157,10 @@ Picture Noise(const Picture& picture, int value, int gray, int red, int green, i
 Picture ThresholdDib(const Picture& picture, int value, bool antiAliasing, const Area& area)
 {
     value = std::clamp(value, 0, 300);
-    Picture out(picture);
     const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
     if (rect.IsEmpty())
-        return out;
+        return Picture(picture);
+    Picture out = AreaResult(picture, rect);
     // White when luma * 300 > value * 255, with luma kept in 1/256 steps (77 R + 150 G + 29 B), so each step
     // of the value moves the threshold.
     const int threshold = value * 65280 / 300;
@@ -212,9 +216,8 @@ Picture ThresholdDib(const Picture& picture, int value, bool antiAliasing, const
 // the pixels at or below v and min is the channel's smallest value. A channel with a single value is kept.
 Picture HistAutoEqualize(const Picture& picture)
 {
-    Picture out(picture);
     if (picture.IsEmpty())
-        return out;
+        return Picture(picture);
     const int width = picture.Width();
     std::array<std::uint64_t, 3 * 256> histogram{};
     std::mutex merge;
@@ -252,13 +255,15 @@ Picture HistAutoEqualize(const Picture& picture)
                 map[v] = v < lowest ? 0 : std::uint8_t(((cdf - base) * 255 + span / 2) / span);
         }
     }
+    Picture out(picture.Width(), picture.Height());
     ForEachRowBand(picture.Height(), 3.0 * width, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
-            std::uint8_t* p = out.Row(y);
-            for (int x = 0; x < width; ++x, p += 3) {
-                p[0] = lut[p[0]];
-                p[1] = lut[256 + p[1]];
-                p[2] = lut[512 + p[2]];
+            const std::uint8_t* p = picture.Row(y);
+            std::uint8_t* q = out.Row(y);
+            for (int x = 0; x < width; ++x, p += 3, q += 3) {
+                q[0] = lut[p[0]];
+                q[1] = lut[256 + p[1]];
+                q[2] = lut[512 + p[2]];
             }
         }
     });
