@@ -200,9 +200,10 @@ DibHeader ParseDibHeader(ByteView info, std::size_t paletteRoom)
                     throw ImagingError("The bitmap header is truncated.");
                 paletteStart += 4 * std::size_t(count);
             }
-            const int inHeader = h.headerSize == 40 ? count : int(std::min<std::uint32_t>(4, (h.headerSize - 40) / 4));
-            for (int i = 0; i < std::max(count, inHeader); ++i)
-                h.masks[i] = i < inHeader || h.headerSize == 40 ? GetLe32(m + 4 * i) : 0;
+            // Longer headers hold the masks themselves (V3 and later with alpha too).
+            const int stored = h.headerSize == 40 ? count : int(std::min<std::uint32_t>(4, (h.headerSize - 40) / 4));
+            for (int i = 0; i < stored; ++i)
+                h.masks[i] = GetLe32(m + 4 * i);
             if (h.masks[0] == 0 && h.masks[1] == 0 && h.masks[2] == 0)
                 SetDefaultMasks(h);
         }
