@@ -69,11 +69,11 @@ inline double Unit(std::uint32_t bits)
 
 // ---- box blur passes (Blur) ----
 
-// An extended box: weight 1 over [-r, r] and `alpha` (0..1) at -r-1 and r+1, as 32-bit fixed-point factors
-// that already include the normalisation. Its variance can be any value, so three passes match a Gaussian's.
+// An extended box: weight 1 over [-r, r] and `alpha` (0..1) at -r-1 and r+1, as factors that already include
+// the normalisation. Its variance can be any value, so three passes match a Gaussian's.
 struct ExtendedBox {
     int r = 0;
-    std::uint64_t inner = 0, outer = 0;
+    float inner = 0, outer = 0;
 };
 
 ExtendedBox BoxForVariance(double variance)
@@ -82,9 +82,9 @@ ExtendedBox BoxForVariance(double variance)
     box.r = int(std::floor((std::sqrt(12.0 * variance + 1.0) - 1.0) / 2.0));
     const double r = box.r;
     const double alpha = (2 * r + 1) * (r * (r + 1) / 3.0 - variance) / (2.0 * (variance - (r + 1) * (r + 1)));
-    const double norm = 4294967296.0 / (2 * r + 1 + 2 * alpha);
-    box.inner = std::uint64_t(std::llround(norm));
-    box.outer = std::uint64_t(std::llround(alpha * norm));
+    const double norm = 1.0 / (2 * r + 1 + 2 * alpha);
+    box.inner = float(norm);
+    box.outer = float(alpha * norm);
     return box;
 }
 
@@ -106,66 +106,89 @@ Plane<T, C> PaddedPlane(const Picture& picture, const PixelRect& rect, int pad, 
     Plane<T, C> plane{rect.x1 - rect.x0 + 2 * pad, rect.y1 - rect.y0 + 2 * pad, pad, {}};
     plane.values.resize(std::size_t(plane.width) * std::size_t(plane.height) * C);
     const int maxX = picture.Width() - 1, maxY = picture.Height() - 1;
-    for (int y = 0; y < plane.height; ++y) {
-        const std::uint8_t* src = picture.Row(std::clamp(rect.y0 - pad + y, 0, maxY));
-        T* dst = plane.Row(y);
-        for (int x = 0; x < plane.width; ++x)
-            convert(src + 3 * std::size_t(std::clamp(rect.x0 - pad + x, 0, maxX)), dst + std::size_t(x) * C);
-    }
+    // Plane columns [inside0, inside1) lie in the picture; those left and right of them repeat its edges.
+    const int inside0 = std::min(plane.width, std::max(0, pad - rect.x0));
+    const int inside1 = std::max(inside0, std::min(plane.width, maxX + 1 - (rect.x0 - pad)));
+    ForEachRowBand(plane.height, double(plane.width) * 2, [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y) {
+            const std::uint8_t* src = picture.Row(std::clamp(rect.y0 - pad + y, 0, maxY));
+            T* dst = plane.Row(y);
+            for (int x = 0; x < inside0; ++x)
+                convert(src, dst + std::size_t(x) * C);
+            const std::uint8_t* p = src + 3 * std::size_t(rect.x0 - pad + inside0);
+            for (int x = inside0; x < inside1; ++x, p += 3)
+                convert(p, dst + std::size_t(x) * C);
+            for (int x = inside1; x < plane.width; ++x)
+                convert(src + 3 * std::size_t(maxX), dst + std::size_t(x) * C);
+        }
+    });
     return plane;
 }
 
-template <typename T>
-inline T BoxValue(std::uint64_t sum, std::uint64_t outer, const ExtendedBox& box)
+// One extended-box pass along a row of `count` pixels of C channels. Only pixels whose whole window lies in
+// the row are written; the planes carry padding for the rest. Window sums come from running sums per channel
+// (`prefix`, count x C values): 32-bit differences are exact even when the running sum wraps, and sums of at
+// most 2^24 stay exact in a float. The output loop runs in blocks of 16 values, which the compiler turns
+// into vector code.
+template <typename T, int C>
+void BoxRow(const T* __restrict src, T* __restrict dst, int count, const ExtendedBox& box,
+            std::uint32_t* __restrict prefix)
 {
-    constexpr std::uint64_t top = std::numeric_limits<T>::max();
-    return T(std::min(top, (sum * box.inner + outer * box.outer + (std::uint64_t(1) << 31)) >> 32));
+    const int n = count * C, r = box.r;
+    for (int i = 0; i < C; ++i)
+        prefix[i] = src[i];
+    for (int i = C; i < n; ++i)
+        prefix[i] = prefix[i - C] + src[i];
+    const int before = (r + 1) * C, ahead = r * C;
+    const float inner = box.inner, outer = box.outer;
+    auto value = [&](int i) {
+        const float window = float(std::int32_t(prefix[i + ahead] - prefix[i - before]));
+        return T(window * inner + float(int(src[i - before]) + int(src[i + before])) * outer + 0.5f);
+    };
+    const int end = n - before;
+    int i = before;
+    for (; i + 16 <= end; i += 16)
+        for (int k = 0; k < 16; ++k)
+            dst[i + k] = value(i + k);
+    for (; i < end; ++i)
+        dst[i] = value(i);
 }
 
-// One extended-box pass along a row of `count` pixels, edges repeated; src and dst are distinct.
-template <typename T, int C>
-void BoxRow(const T* src, T* dst, int count, const ExtendedBox& box)
+// One row of the pass down the columns: each column's value from its running sum, which then moves on a row.
+template <typename T>
+void ColumnStep(const T* __restrict before, const T* __restrict after, const T* __restrict drop, T* __restrict out,
+                float* __restrict sum, std::size_t n, float inner, float outer)
 {
-    const int r = box.r, last = count - 1;
-    auto at = [&](int x, int c) { return std::uint64_t(src[std::size_t(std::clamp(x, 0, last)) * C + c]); };
-    std::uint64_t sum[C];
-    for (int c = 0; c < C; ++c) {
-        sum[c] = 0;
-        for (int k = -r; k <= r; ++k)
-            sum[c] += at(k, c);
-    }
-    for (int x = 0; x < count; ++x) {
-        for (int c = 0; c < C; ++c) {
-            dst[std::size_t(x) * C + c] = BoxValue<T>(sum[c], at(x - r - 1, c) + at(x + r + 1, c), box);
-            sum[c] += at(x + r + 1, c) - at(x - r, c);
-        }
-    }
+    auto step = [&](std::size_t i) {
+        out[i] = T(sum[i] * inner + float(int(before[i]) + int(after[i])) * outer + 0.5f);
+        sum[i] += float(int(after[i]) - int(drop[i]));
+    };
+    std::size_t i = 0;
+    for (; i + 16 <= n; i += 16)
+        for (std::size_t k = 0; k < 16; ++k)
+            step(i + k);
+    for (; i < n; ++i)
+        step(i);
 }
 
 // The same pass down the columns, row after row with one running sum per column, over bands of columns.
 template <typename T, int C>
 void BoxColumns(const Plane<T, C>& src, Plane<T, C>& dst, const ExtendedBox& box)
 {
-    const int r = box.r, last = src.height - 1;
-    auto row = [&](int y) { return src.Row(std::clamp(y, 0, last)); };
+    const int r = box.r;
     ForEachRowBand(src.width, double(src.height) * 2 * C, [&](int x0, int x1) {
         const std::size_t begin = std::size_t(x0) * C, n = std::size_t(x1 - x0) * C;
-        std::vector<std::uint32_t> sum(n, 0);
-        for (int k = -r; k <= r; ++k) {
-            const T* in = row(k) + begin;
+        std::vector<float> sum(n, 0.0f);
+        for (int k = 1; k <= 2 * r + 1; ++k) {
+            const T* in = src.Row(k) + begin;
             for (std::size_t i = 0; i < n; ++i)
-                sum[i] += in[i];
+                sum[i] += float(in[i]);
         }
-        for (int y = 0; y < src.height; ++y) {
-            T* out = dst.Row(y) + begin;
-            const T* before = row(y - r - 1) + begin;
-            const T* after = row(y + r + 1) + begin;
-            const T* drop = row(y - r) + begin;
-            for (std::size_t i = 0; i < n; ++i) {
-                out[i] = BoxValue<T>(sum[i], std::uint32_t(before[i]) + after[i], box);
-                sum[i] += std::uint32_t(after[i]) - drop[i];
-            }
-        }
+        const float inner = box.inner, outer = box.outer;
+        float* s = sum.data();
+        for (int y = r + 1; y + r + 1 < src.height; ++y)
+            ColumnStep(src.Row(y - r - 1) + begin, src.Row(y + r + 1) + begin, src.Row(y - r) + begin,
+                       dst.Row(y) + begin, s, n, inner, outer);
     });
 }
 
@@ -176,19 +199,23 @@ int GaussianReach(double sigma)
 }
 
 // Three extended-box passes across and three down approximate a Gaussian of standard deviation sigma; the
-// cost does not grow with sigma. Values within GaussianReach(sigma) of the plane's border are not exact.
+// cost does not grow with sigma. Values within GaussianReach(sigma) of the plane's border are not meaningful.
 template <typename T, int C>
 void GaussianBlur(Plane<T, C>& plane, double sigma)
 {
     const ExtendedBox box = BoxForVariance(sigma * sigma / 3.0);
     Plane<T, C> scratch{plane.width, plane.height, plane.pad, std::vector<T>(plane.values.size())};
-    for (int pass = 0; pass < 3; ++pass) {
-        ForEachRowBand(plane.height, double(plane.width) * 2 * C, [&](int y0, int y1) {
-            for (int y = y0; y < y1; ++y)
-                BoxRow<T, C>(plane.Row(y), scratch.Row(y), plane.width, box);
-        });
-        std::swap(plane.values, scratch.values);
-    }
+    // The three passes across run on one row at a time, while it is in the cache.
+    ForEachRowBand(plane.height, double(plane.width) * 6 * C, [&](int y0, int y1) {
+        std::vector<T> first(std::size_t(plane.width) * C), second(first.size());
+        std::vector<std::uint32_t> prefix(first.size());
+        for (int y = y0; y < y1; ++y) {
+            BoxRow<T, C>(plane.Row(y), first.data(), plane.width, box, prefix.data());
+            BoxRow<T, C>(first.data(), second.data(), plane.width, box, prefix.data());
+            BoxRow<T, C>(second.data(), scratch.Row(y), plane.width, box, prefix.data());
+        }
+    });
+    std::swap(plane.values, scratch.values);
     for (int pass = 0; pass < 3; ++pass) {
         BoxColumns(plane, scratch, box);
         std::swap(plane.values, scratch.values);
