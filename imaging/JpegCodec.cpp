@@ -176,6 +176,15 @@ void Decode(jpeg_decompress_struct& cinfo, ByteView data, Picture& picture, Deco
     for (jpeg_saved_marker_ptr m = cinfo.marker_list; m && state.orientation == 1; m = m->next)
         state.orientation = ExifOrientation(m->data, m->data_length);
     CheckPictureSize(cinfo.image_width, cinfo.image_height);
+    // Huffman coding spends at least one bit on every block, so far shorter data cannot hold the picture;
+    // this refuses tiny files that claim huge pictures before anything is allocated.
+    if (!cinfo.arith_code) {
+        std::uint64_t blocks = 0;
+        for (int i = 0; i < cinfo.num_components; ++i)
+            blocks += std::uint64_t(cinfo.comp_info[i].width_in_blocks) * cinfo.comp_info[i].height_in_blocks;
+        if (blocks > std::uint64_t(data.size()) * 8)
+            throw ImagingError("The JPEG data is truncated.");
+    }
     state.components = cinfo.num_components;
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
@@ -187,7 +196,8 @@ void Decode(jpeg_decompress_struct& cinfo, ByteView data, Picture& picture, Deco
                                                         cinfo.output_width * 4, 1);
         while (cinfo.output_scanline < cinfo.output_height) {
             const int y = int(cinfo.output_scanline);
-            jpeg_read_scanlines(&cinfo, &cmykRow, 1);
+            if (jpeg_read_scanlines(&cinfo, &cmykRow, 1) != 1)
+                throw ImagingError("The JPEG data cannot be decoded.");
             CmykRowToBgr(cmykRow, picture.Row(y), picture.Width(), cinfo.saw_Adobe_marker);
         }
     } else {
@@ -197,7 +207,8 @@ void Decode(jpeg_decompress_struct& cinfo, ByteView data, Picture& picture, Deco
             const int n = std::min(16, int(cinfo.output_height) - first);
             for (int i = 0; i < n; ++i)
                 rows[i] = picture.Row(first + i);
-            jpeg_read_scanlines(&cinfo, rows, JDIMENSION(n));
+            if (jpeg_read_scanlines(&cinfo, rows, JDIMENSION(n)) == 0)
+                throw ImagingError("The JPEG data cannot be decoded.");
         }
     }
     jpeg_finish_decompress(&cinfo);

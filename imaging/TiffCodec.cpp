@@ -304,6 +304,10 @@ DecodedPicture ReadRawFaxG3(ByteView data)
 {
     if (data.empty())
         throw ImagingError("The fax file is empty.");
+    // Fax files are often TIFF files (ours are).
+    if (data.size() >= 4 && ((data[0] == 'I' && data[1] == 'I' && data[2] == 42 && data[3] == 0) ||
+                             (data[0] == 'M' && data[1] == 'M' && data[2] == 0 && data[3] == 42)))
+        return ReadTiff(data);
     if (data.size() > std::size_t(1) << 30)
         throw ImagingError("The fax file is too large.");
     // Raw fax data says nothing of its coding: of 1D, 1D with byte-aligned EOLs, 2D and 2D aligned, in
