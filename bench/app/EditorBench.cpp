@@ -103,15 +103,18 @@ void RecordHistoryStep(benchmark::State& state)
     for (auto _ : state)
         document.RecordHistoryStep();
     state.SetBytesProcessed(state.iterations() * std::int64_t(document.WorkingPicture.ByteSize()));
+    CloseDocuments(*editor.form); // its history goes with it
 }
 BENCHMARK(RecordHistoryStep)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The yardstick: the same 24-bit bitmap written with a plain buffered stdio write, row by row.
+// The yardstick: the same 24-bit bitmap written with a plain buffered stdio write, row by row, to a new
+// file each time as history steps are.
 void PlainBitmapWrite(benchmark::State& state)
 {
     Editor& editor = TheEditor();
     const Picture& picture = editor.picture;
-    const std::string path = (editor.folder.path() + "/plain.bmp").toStdString();
+    QDir().mkdir(editor.folder.path() + "/plain");
+    int serial = 0;
     const std::uint32_t imageBytes = std::uint32_t(picture.ByteSize());
     std::uint8_t header[54] = {'B', 'M'};
     auto put32 = [&](int at, std::uint32_t v) {
@@ -127,6 +130,7 @@ void PlainBitmapWrite(benchmark::State& state)
     header[28] = 24;
     put32(34, imageBytes);
     for (auto _ : state) {
+        const std::string path = (editor.folder.path() + "/plain/" + QString::number(serial++) + ".bmp").toStdString();
         FILE* out = std::fopen(path.c_str(), "wb");
         std::fwrite(header, 1, sizeof header, out);
         for (int y = picture.Height() - 1; y >= 0; --y)
@@ -134,6 +138,7 @@ void PlainBitmapWrite(benchmark::State& state)
         std::fclose(out);
     }
     state.SetBytesProcessed(state.iterations() * std::int64_t(imageBytes));
+    QDir(editor.folder.path() + "/plain").removeRecursively();
 }
 BENCHMARK(PlainBitmapWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
 
