@@ -10,5 +10,7 @@ using Args = std::vector<std::string>;
 
 int RunInfo(const Args& args);
 int RunConvert(const Args& args);
+int RunEffect(const Args& args);
+int RunEffectSheet(const Args& args);
 
 }  // namespace zelpix::cli

@@ -16,6 +16,10 @@ struct Command {
 const Command commands[] = {
     {"info", "info FILE                 size, depth label and reader of a picture file", zelpix::cli::RunInfo},
     {"convert", "convert IN OUT            reader by IN's extension, writer by OUT's", zelpix::cli::RunConvert},
+    {"effect", "effect NAME [PARAM=VALUE ...] IN OUT   an effect or adjustment; --list shows them all",
+     zelpix::cli::RunEffect},
+    {"effect-sheet", "effect-sheet IN OUT.png  every effect at its defaults as a labelled contact sheet",
+     zelpix::cli::RunEffectSheet},
 };
 
 void PrintUsage(std::ostream& out)
