@@ -2,6 +2,7 @@
 
 #include "app/core/RecentFiles.h"
 #include "document/TEform1.h"
+#include "document/ops/HistoryNaming.h"
 #include "imaging/PictureIO.h"
 #include "platform/Prompts.h"
 
@@ -21,6 +22,8 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QToolBar>
+#include <cerrno>
+#include <csignal>
 #include <exception>
 
 static void InitResources()
@@ -476,12 +479,18 @@ void TForm1::FormCloseQuery()
     QDir history(programFolder_ + QStringLiteral("/History"));
     if (!history.exists())
         return;
-    // Every file, including the documents' own folders; failures are ignored.
+    // Every file and document folder, except the folders of another copy of the program that is still
+    // running; failures are ignored.
     for (const QFileInfo& entry : history.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-        if (entry.isDir() && !entry.isSymLink())
-            QDir(entry.filePath()).removeRecursively();
-        else
+        if (!entry.isDir() || entry.isSymLink()) {
             QFile::remove(entry.filePath());
+            continue;
+        }
+        const std::int64_t owner = HistoryFolderOwner(entry.fileName().toStdString());
+        const bool otherRunning = owner > 0 && owner != QCoreApplication::applicationPid() &&
+                                  (::kill(pid_t(owner), 0) == 0 || errno == EPERM);
+        if (!otherRunning)
+            QDir(entry.filePath()).removeRecursively();
     }
 }
 

@@ -123,7 +123,8 @@ void TEform1::EnsureHistoryFolder()
     // captions give the same prefix never share history files.
     static std::atomic<int> sequence{0};
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        const QString candidate = history + QStringLiteral("/%1-%2").arg(QCoreApplication::applicationPid()).arg(++sequence);
+        const QString candidate = history + QLatin1Char('/') +
+                                  QString::fromStdString(HistoryFolderName(QCoreApplication::applicationPid(), ++sequence));
         if (QDir().mkdir(candidate)) {
             historyFolder_ = candidate;
             return;

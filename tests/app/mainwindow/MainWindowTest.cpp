@@ -302,6 +302,19 @@ TEST_F(MainWindow, NormalCloseAsksOnceEmptiesHistoryAndWritesSettings)
     EXPECT_FALSE(f.HasOpenDocument());
 }
 
+TEST_F(MainWindow, CloseKeepsTheHistoryOfAnotherRunningCopy)
+{
+    TForm1& f = Start();
+    const fs::path history = home / "History";
+    fs::create_directories(history / "1-1"); // process 1 is always running
+    fs::create_directories(history / "2147483000-1"); // no such process
+    test::WriteBytes(history / "1-1" / "a_0.bmp", {1});
+    test::WriteBytes(history / "2147483000-1" / "a_0.bmp", {1});
+    EXPECT_TRUE(f.close());
+    EXPECT_TRUE(fs::exists(history / "1-1" / "a_0.bmp"));
+    EXPECT_FALSE(fs::exists(history / "2147483000-1"));
+}
+
 TEST_F(MainWindow, YesAtCloseSavesTheFileItCameFrom)
 {
     TForm1& f = Start();

@@ -152,5 +152,13 @@ TEST(HistoryNaming, PrefixIsTheCaptionBeforeItsFirstDot)
     EXPECT_EQ(HistoryFileName("a.b.jpg - 1 * 1", 12), "a_12.bmp");
 }
 
+TEST(HistoryNaming, DocumentFoldersNameTheirProcess)
+{
+    EXPECT_EQ(HistoryFolderName(4321, 7), "4321-7");
+    EXPECT_EQ(HistoryFolderOwner(HistoryFolderName(4321, 7)), 4321);
+    for (const char* other : {"", "-", "12-", "-3", "12-x", "a-1", "12_3", "left-over", "1-2-3", "99999999999999999999-1"})
+        EXPECT_EQ(HistoryFolderOwner(other), -1) << other;
+}
+
 }  // namespace
 }  // namespace zelpix
