@@ -24,6 +24,8 @@ inline double Fold(double v, double lo, double hi, EdgeMode edge)
 {
     if (v >= lo && v <= hi)
         return v;
+    if (!std::isfinite(v)) // a mapping gone wild still samples inside the picture
+        return v > hi ? hi : lo;
     if (edge == EdgeMode::Clamp || hi <= lo)
         return std::clamp(v, lo, hi);
     const double period = 2 * (hi - lo);
@@ -80,8 +82,8 @@ Picture Remap(const Picture& source, const PixelRect& rect, const PixelRect& bou
 struct Ellipse {
     double cx, cy, rx, ry;
     explicit Ellipse(const PixelRect& r)
-        : cx((r.x0 + r.x1 - 1) / 2.0), cy((r.y0 + r.y1 - 1) / 2.0), rx((r.x1 - r.x0) / 2.0),
-          ry((r.y1 - r.y0) / 2.0)
+        : cx((double(r.x0) + r.x1 - 1) / 2.0), cy((double(r.y0) + r.y1 - 1) / 2.0),
+          rx((double(r.x1) - r.x0) / 2.0), ry((double(r.y1) - r.y0) / 2.0)
     {
     }
 };
@@ -165,7 +167,7 @@ Picture Lens(const Picture& picture, int left, int top, int width, int height, d
         return Picture(picture);
     width = std::max(width, 1);
     height = std::max(height, 1);
-    const double eta = 1.0 / std::clamp(refraction, 1.0, 20.0);
+    const double eta = 1.0 / (std::isnan(refraction) ? 1.0 : std::clamp(refraction, 1.0, 20.0));
     const PixelRect lens{left, top, int(std::min<std::int64_t>(std::int64_t(left) + width, 1 << 30)),
                          int(std::min<std::int64_t>(std::int64_t(top) + height, 1 << 30))};
     const PixelRect rect{std::clamp(lens.x0, 0, picture.Width()), std::clamp(lens.y0, 0, picture.Height()),
@@ -220,7 +222,7 @@ Picture Wave(const Picture& picture, int amplitude, int waveLength, int phase, b
 // p = 1 / (1 + 0.3 value): the picture is drawn in toward the centre, more strongly for larger values.
 Picture PinchHole(const Picture& picture, double value, const Area& area)
 {
-    const double p = 1.0 / (1.0 + 0.3 * std::clamp(value, 1.0, 6.0));
+    const double p = 1.0 / (1.0 + 0.3 * (std::isnan(value) ? 1.0 : std::clamp(value, 1.0, 6.0)));
     return RemapInEllipse(picture, area, 30.0, [p](double r, double& mx, double& my) {
         if (r <= 0)
             return;
@@ -308,7 +310,7 @@ Picture Spray(const Picture& picture, int value, int colour, const Area& area)
 // fading to none at the rim.
 Picture Whirl(const Picture& picture, double value, const Area& area)
 {
-    const double maxTurn = std::clamp(value, 1.0, 10000.0) / 1000.0 * Pi;
+    const double maxTurn = (std::isnan(value) ? 1.0 : std::clamp(value, 1.0, 10000.0)) / 1000.0 * Pi;
     return RemapInEllipse(picture, area, 40.0, [maxTurn](double r, double& mx, double& my) {
         const double turn = maxTurn * (1 - r) * (1 - r);
         const double c = std::cos(turn), s = std::sin(turn);

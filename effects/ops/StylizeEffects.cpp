@@ -86,7 +86,7 @@ Picture HToneImage(const Picture& picture, int cellSize, float angle, int shape)
         return Picture(picture);
     Picture out(picture.Width(), picture.Height());
     const double cell = std::clamp(cellSize, 1, 50);
-    const double turn = double(std::clamp(angle, 0.0f, 360.0f)) * std::numbers::pi / 180.0;
+    const double turn = (std::isnan(angle) ? 0.0 : double(std::clamp(angle, 0.0f, 360.0f))) * std::numbers::pi / 180.0;
     const double c = std::cos(turn) / cell, s = std::sin(turn) / cell;
     // The spot's ranks sampled on a fine grid over one cell, scaled to darkness levels 0..255.
     constexpr int Grid = 64;

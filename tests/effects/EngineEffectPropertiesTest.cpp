@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,45 @@ TEST_P(EngineEffectProperties, GivesTheSameResultEveryTimeWithThreadsOnOrOff)
     const Picture single = GetParam().run(in, Area{});
     EXPECT_TRUE(first.SamePixels(again));
     EXPECT_TRUE(first.SamePixels(single));
+}
+
+// Values no dialog can send (far outside the ranges, not finite) are limited to the ranges, NaN to the low end:
+// no crash, no hang.
+TEST(EngineEffects, ValuesOutsideTheRangesAreHeldToThem)
+{
+    const Picture in = zelpix::test::MakeTestPicture(40, 30, 1);
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    constexpr int big = std::numeric_limits<int>::max(), small = std::numeric_limits<int>::min();
+    const std::vector<Picture> results = {
+        HToneImage(in, big, float(nan), small),
+        HToneImage(in, small, float(inf), big),
+        ilHueAndSaturation(in, big, small, big, small, big, small, big, big, big, Area{}),
+        Jiggle(in, small, big, big, Area{}),
+        Lens(in, big, big, big, big, inf),
+        Lens(in, small, small, big, big, nan),
+        Lens(in, -20, -10, 60, 50, nan),
+        Wave(in, big, small, big, true),
+        Motion(in, big, small, big, Area{}),
+        Noise(in, big, big, big, big, big, Area{}),
+        OilPainting(in, big, Area{}),
+        PinchHole(in, nan, Area{}),
+        PinchHole(in, -inf, Area{small, small, big, big}),
+        PixelFix(in, small, Area{}),
+        RecToPolar(in, big, small, true, true, Area{}),
+        Better(in, big, Area{}),
+        Spray(in, big, small, Area{}),
+        ThresholdDib(in, small, true, Area{}),
+        Whirl(in, inf, Area{}),
+        Whirl(in, nan, Area{-5, -5, 20, 20}),
+    };
+    for (const Picture& out : results) {
+        EXPECT_EQ(out.Width(), 40);
+        EXPECT_EQ(out.Height(), 30);
+    }
+    // Held to the ends of the ranges: the same as the ends themselves.
+    EXPECT_TRUE(Motion(in, big, 360, 3, Area{}).SamePixels(Motion(in, 100, 360, 3, Area{})));
+    EXPECT_TRUE(Whirl(in, inf, Area{}).SamePixels(Whirl(in, 10000.0, Area{})));
+    EXPECT_TRUE(Whirl(in, nan, Area{}).SamePixels(Whirl(in, 1.0, Area{})));
 }
 
 INSTANTIATE_TEST_SUITE_P(Effects, EngineEffectProperties, ::testing::ValuesIn(Cases()),
