@@ -1,3 +1,4 @@
+#include "app/TCoverForm.h"
 #include "app/TForm1.h"
 #include "app/core/ProfileFile.h"
 #include "document/TEform1.h"
@@ -477,6 +478,21 @@ TEST_F(MainWindow, ToolBarsHoldTheirButtonsWithHints)
     for (const auto& [name, hint] : hints)
         EXPECT_EQ(f.Command(name)->toolTip(), hint) << name;
     EXPECT_TRUE(f.Command("AddText")->isCheckable());
+}
+
+TEST_F(MainWindow, SplashIsABorderlessPictureOnTop)
+{
+    Start(); // the cover's picture comes with the main window's resources
+    TCoverForm cover;
+    EXPECT_EQ(cover.size(), QSize(508, 318));
+    EXPECT_TRUE(cover.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(cover.windowFlags() & Qt::WindowStaysOnTopHint);
+    const QImage shown = cover.grab().toImage();
+    int white = 0;
+    for (int y = 0; y < shown.height(); y += 10)
+        for (int x = 0; x < shown.width(); x += 10)
+            white += shown.pixel(x, y) == qRgb(255, 255, 255);
+    EXPECT_LT(white, 10); // the picture covers it
 }
 
 TEST_F(MainWindow, StatusBarPanels)

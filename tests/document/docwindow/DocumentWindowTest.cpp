@@ -435,6 +435,28 @@ TEST_F(DocumentWindow, ViewShowsThePictureAtEveryZoom)
     }
 }
 
+TEST_F(DocumentWindow, PaintingPiecesMatchesPaintingTheWhole)
+{
+    TEform1* document = NewDocument();
+    document->OpenPictureFile(WritePicture("tiles.png", 97, 61));
+    for (double zoom : {115.0, 85.0, 40.0, 415.0}) {
+        document->ZoomPercent = zoom;
+        document->RefreshZoom(0, 0);
+        const QSize view = document->PaintBox1->size();
+        QImage whole(view, QImage::Format_RGB32);
+        document->PaintBox1->render(&whole, QPoint(), QRegion(QRect(QPoint(), view)));
+        QImage pieces(view, QImage::Format_RGB32);
+        pieces.fill(Qt::black);
+        const int stepX = 13, stepY = 7; // odd pieces, as scrolling exposes them
+        for (int y = 0; y < view.height(); y += stepY)
+            for (int x = 0; x < view.width(); x += stepX) {
+                const QRect piece(x, y, stepX, stepY);
+                document->PaintBox1->render(&pieces, piece.topLeft(), QRegion(piece));
+            }
+        EXPECT_TRUE(whole == pieces) << "at " << zoom << "%";
+    }
+}
+
 TEST_F(DocumentWindow, NothingIsPaintedBeforeActivation)
 {
     auto* document = new TEform1(host);
