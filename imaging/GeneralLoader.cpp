@@ -135,8 +135,12 @@ DecodedPicture ReadWithGeneralLoader(ByteView data, const std::string& extension
     int sourceBits = 24;
     try {
         image.quiet(true);
-        image.subImage(0);
-        image.subRange(1);
+        // Only the first picture of a file with several (a layered Photoshop file's composite); for
+        // Photo-CD the scene picks the resolution, and its default is the 768 x 512 base picture.
+        if (std::string(format->coder) != "PCD") {
+            image.subImage(0);
+            image.subRange(1);
+        }
         image.magick(format->coder);
         image.read(Magick::Blob(data.data(), data.size()));
         CheckPictureSize(std::int64_t(image.columns()), std::int64_t(image.rows()));

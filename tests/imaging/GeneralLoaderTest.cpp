@@ -33,6 +33,21 @@ TEST(GeneralLoader, ReadsTheOpenListFormatsAsImageMagickDoes)
     }
 }
 
+// Photo-CD files are large, so this one is made here: the loader gives the 768 x 512 base picture in RGB.
+TEST(GeneralLoader, PhotoCdBasePicture)
+{
+    TempDir dir;
+    const auto pcd = dir / "photo.pcd";
+    ASSERT_EQ(RunCommand("convert-im6.q16 " + ShellQuote(FixturePath("imaging/general/photo.sgi").string()) +
+                         " -resize '768x512!' " + ShellQuote("pcd:" + pcd.string())),
+              0);
+    const DecodedPicture decoded = ReadWithGeneralLoader(ReadBytes(pcd), "pcd");
+    const Picture expected = DecodeWithImageMagick(pcd, "-colorspace sRGB");
+    ASSERT_EQ(decoded.picture.Width(), 768);
+    ASSERT_EQ(expected.Width(), 768);
+    EXPECT_LE(MaxChannelDifference(decoded.picture, expected), 1);
+}
+
 TEST(GeneralLoader, UnreadableAndUnknownFormatsAreNamed)
 {
     const Bytes png = ImagingFixture("png/rgb8.png");
