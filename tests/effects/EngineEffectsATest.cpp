@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 #include <tuple>
 
@@ -319,6 +320,49 @@ TEST(Curl, ColoursOpacityAndCornersTakeEffect)
     const Picture upperRight = CurlWith(p, c);
     EXPECT_NE(upperRight.Pixel(97, 3), p.Pixel(97, 3));
     EXPECT_EQ(upperRight.Pixel(3, 3), p.Pixel(3, 3));
+}
+
+// A smooth picture and its quarter-size box average, standing for a full picture and its preview.
+Picture Smooth(int w, int h)
+{
+    Picture p(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            p.SetPixel(x, y, {std::uint8_t(40 + 150 * x / w), std::uint8_t(60 + 120 * y / h),
+                              std::uint8_t(90 + 60 * (x + y) / (w + h))});
+    return p;
+}
+
+Picture QuarterSize(const Picture& p)
+{
+    Picture q(p.Width() / 4, p.Height() / 4);
+    for (int y = 0; y < q.Height(); ++y)
+        for (int x = 0; x < q.Width(); ++x)
+            for (int c = 0; c < 3; ++c) {
+                int sum = 0;
+                for (int j = 0; j < 4; ++j)
+                    for (int i = 0; i < 4; ++i)
+                        sum += p.Row(4 * y + j)[3 * (4 * x + i) + c];
+                q.Row(y)[3 * x + c] = std::uint8_t((sum + 8) / 16);
+            }
+    return q;
+}
+
+TEST(EffectsOneToNine, ScaleFreeEffectsLookTheSameOnThePreviewAndTheFullPicture)
+{
+    const Picture full = Smooth(584, 452);
+    const Picture preview = QuarterSize(full);
+    ASSERT_EQ(preview.Width(), 146);
+    const std::vector<std::pair<std::string, std::function<Picture(const Picture&)>>> effects = {
+        {"curl", [](const Picture& p) { return CurlWith(p, {}); }},
+        {"auto contrast", [](const Picture& p) { return AutoContrast(p, {}); }},
+        {"enhance", [](const Picture& p) { return Enhance(p, 100, 200, 236, 120, 15, {}); }},
+    };
+    for (const auto& [name, effect] : effects) {
+        const Picture onPreview = effect(preview);
+        EXPECT_LT(test::MeanChannelDifference(onPreview, QuarterSize(effect(full))), 3.0) << name;
+        EXPECT_GT(test::MeanChannelDifference(onPreview, preview), 3.0) << name << " changes the picture";
+    }
 }
 
 TEST(EffectsOneToNine, RefuseValuesOutsideTheirRanges)
