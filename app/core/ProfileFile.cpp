@@ -43,6 +43,8 @@ std::vector<std::string> ReadLines(const std::string& path)
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
+        if (lines.empty() && line.rfind("\xEF\xBB\xBF", 0) == 0)
+            line.erase(0, 3); // a byte-order mark some editors put first
         lines.push_back(line);
     }
     return lines;

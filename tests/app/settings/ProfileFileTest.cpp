@@ -37,7 +37,7 @@ TEST(ProfileFile, ReadsFilesWrittenByOtherEditors)
 {
     test::TempDir dir;
     WriteText(dir / "Option.ini",
-              "; comment\n[General]\nSkin = None \nVersion=\"2.0\"\n\n[View]\nColor Window=0\nFile Control Bar=1\n"
+              "\xEF\xBB\xBF; comment\n[General]\nSkin = None \nVersion=\"2.0\"\n\n[View]\nColor Window=0\nFile Control Bar=1\n"
               "Image Edit Bar=yes\n[Windows]\nBackground Color=-2147483633\n[Other]\nSkin=wrong section\n");
     ProfileFile file((dir / "Option.ini").string());
     struct Case {
@@ -77,7 +77,7 @@ TEST(ProfileFile, IntegerNotations)
 TEST(ProfileFile, WritesReplaceInPlaceAndKeepOtherLines)
 {
     test::TempDir dir;
-    WriteText(dir / "a.ini", "[General]\r\nSkin=devoir\r\n; keep me\r\n\r\n[View]\r\nColor Window=1\r\n");
+    WriteText(dir / "a.ini", "\xEF\xBB\xBF[General]\r\nSkin=devoir\r\n; keep me\r\n\r\n[View]\r\nColor Window=1\r\n");
     ProfileFile file((dir / "a.ini").string());
     file.WriteBool("View", "Color Window", false);
     file.WriteString("General", "Work Directory", "/tmp");
