@@ -39,8 +39,8 @@ Picture Engrave(const Picture& picture, int value, const Area& area);
 Picture Enhance(const Picture& picture, int brightness, int contrast, int blue, int green, int red,
                 const Area& area);
 
-// Effect 8: breaks the picture into raised blocks; `levels` (1..100) sets the block count, `size` (3) the
-// bevel.
+// Effect 8: breaks the picture into raised blocks of side `size` x (`levels` + 1) pixels (levels 1..100,
+// size 3 in the dialog, 1..100 accepted).
 Picture ExtrudeDib(const Picture& picture, int levels, int size);
 
 // Effect 9: fades a border `border` pixels wide (1..100) into the colour (red, green, blue).
