@@ -25,7 +25,7 @@ std::uint32_t GetBe32(const std::uint8_t* p)
 struct Candidate {
     ByteView bytes;
     bool png = false;
-    std::int64_t area = 0;
+    std::uint64_t area = 0;
     int bits = 0;
 };
 
@@ -40,7 +40,7 @@ std::optional<Candidate> Inspect(ByteView bytes)
         const unsigned depth = ihdr[8], colourType = ihdr[9];
         const int channels = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
         c.png = true;
-        c.area = std::int64_t(GetBe32(ihdr)) * GetBe32(ihdr + 4);
+        c.area = std::uint64_t(GetBe32(ihdr)) * GetBe32(ihdr + 4); // no overflow: 32 x 32 bits
         c.bits = int(depth) * channels;
         return c;
     }
@@ -48,7 +48,7 @@ std::optional<Candidate> Inspect(ByteView bytes)
         const DibHeader h = ParseDibHeader(bytes);
         if (h.height < 2)
             return std::nullopt;
-        c.area = std::int64_t(h.width) * (h.height / 2);
+        c.area = std::uint64_t(h.width) * std::uint64_t(h.height / 2);
         c.bits = h.bits;
         return c;
     } catch (const ImagingError&) {
