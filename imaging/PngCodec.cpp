@@ -64,7 +64,7 @@ void BgraRowOverWhite(const std::uint8_t* bgra, std::uint8_t* bgr, int width)
 }
 
 // Everything that may jump; it keeps no object with a destructor in its own frame.
-void Decode(png_structp png, png_infop info, Picture& picture, Bytes& alphaRows, int& sourceBits)
+void Decode(png_structp png, png_infop info, std::size_t dataSize, Picture& picture, Bytes& alphaRows, int& sourceBits)
 {
     png_read_info(png, info);
     png_uint_32 width = 0, height = 0;
@@ -72,6 +72,11 @@ void Decode(png_structp png, png_infop info, Picture& picture, Bytes& alphaRows,
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlace, nullptr, nullptr);
     CheckPictureSize(width, height);
     sourceBits = SourceBits(colorType, bitDepth);
+    // Deflate packs at most 1032 bytes into one: far shorter data cannot hold the picture, and is refused
+    // before anything is allocated.
+    const std::uint64_t rawBytes = std::uint64_t(height) * (png_get_rowbytes(png, info) + 1);
+    if (rawBytes / 1032 > dataSize)
+        throw ImagingError("The PNG data is truncated.");
 
     if (colorType == PNG_COLOR_TYPE_PALETTE)
         png_set_palette_to_rgb(png);
@@ -167,7 +172,7 @@ DecodedPicture ReadPng(ByteView data)
     }
     png_set_read_fn(png, &source, ReadFromMemory);
     try {
-        Decode(png, info, picture, alphaRows, sourceBits);
+        Decode(png, info, data.size(), picture, alphaRows, sourceBits);
     } catch (...) {
         png_destroy_read_struct(&png, &info, nullptr);
         throw;
