@@ -22,7 +22,9 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QToolBar>
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <exception>
 
@@ -36,6 +38,7 @@ namespace zelpix {
 namespace {
 
 constexpr int PanelWidths[7] = {418, 80, 90, 50, 90, 135, 100};
+constexpr int MinimumAutoSavePeriod = 1000; // milliseconds
 
 std::string Local(const QString& text)
 {
@@ -163,12 +166,12 @@ void TForm1::LoadSettings()
     workDirectory_ = Text(s.workDirectory); // initial folder of the open and save dialogs
     AutoSaveAtStart = s.autoSaveExecute;
     AutoBackupAtStart = s.autoBackupExecute;
-    AutoSavePeriod = int(s.autoSavePeriod);
+    AutoSavePeriod = int(std::clamp<std::int64_t>(s.autoSavePeriod, 0, INT_MAX));
     AutoSaveAllImages = s.autoSaveMethod;
     BackupFolder = Text(s.autoBackupPath);
     AutoSaveOn = AutoSaveAtStart;
     AutoBackupOn = AutoBackupAtStart;
-    Timer1.setInterval(AutoSavePeriod);
+    Timer1.setInterval(std::max(AutoSavePeriod, MinimumAutoSavePeriod)); // never a busy loop
     if (AutoSaveOn)
         Timer1.start();
     else

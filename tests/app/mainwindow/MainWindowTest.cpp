@@ -142,6 +142,16 @@ TEST_F(MainWindow, SettingsReadAtStartSurviveTheClose)
     EXPECT_FALSE(again.ToolBar5->isVisible());
 }
 
+TEST_F(MainWindow, AnAutoSavePeriodOfZeroIsNoBusyTimer)
+{
+    WriteOptionIni("[Assistant]\nAuto Save Execute=1\nAuto Save Period=0\n");
+    TForm1& f = Start();
+    EXPECT_TRUE(f.Timer1.isActive());
+    EXPECT_GE(f.Timer1.interval(), 1000);
+    f.close();
+    EXPECT_EQ(ProfileFile(OptionIni().string()).ReadString("Assistant", "Auto Save Period", ""), "0");
+}
+
 TEST_F(MainWindow, ViewChecksShowToolBarsAndAreWrittenBack)
 {
     TForm1& f = Start();
