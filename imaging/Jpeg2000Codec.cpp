@@ -167,6 +167,53 @@ void YccToRgb(std::int64_t (&v)[4], std::int64_t max)
     v[2] = std::clamp<std::int64_t>(y + std::int64_t(1.772f * cb), 0, max);
 }
 
+std::uint32_t Be32(const std::uint8_t* p)
+{
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+// The code stream inside a jp2 file: the data of its "jp2c" box (empty when there is none).
+ByteView CodeStreamOf(ByteView data)
+{
+    std::size_t at = 0;
+    while (data.size() - at >= 8) {
+        std::uint64_t length = Be32(data.data() + at);
+        std::size_t header = 8;
+        if (length == 1) {
+            if (data.size() - at < 16)
+                break;
+            length = std::uint64_t(Be32(data.data() + at + 8)) << 32 | Be32(data.data() + at + 12);
+            header = 16;
+        } else if (length == 0) {
+            length = data.size() - at;
+        }
+        if (length < header || length > data.size() - at)
+            length = data.size() - at;  // a cut file: what is there
+        if (std::memcmp(data.data() + at + 4, "jp2c", 4) == 0)
+            return data.subspan(at + header, std::size_t(length) - header);
+        at += std::size_t(length);
+    }
+    return {};
+}
+
+// Checks the picture size and the tile count of the SIZ segment before the library sees the stream: every
+// tile needs a tile-part header of at least 14 bytes, so a short stream cannot hold more tiles.
+void CheckSizeSegment(ByteView stream)
+{
+    if (stream.size() < 4 + 38 || stream[0] != 0xFF || stream[1] != 0x4F || stream[2] != 0xFF || stream[3] != 0x51)
+        throw ImagingError("The JPEG 2000 code stream has no size segment.");
+    const std::uint8_t* siz = stream.data() + 6;  // after SOC, SIZ and Lsiz; Rsiz first
+    const std::uint64_t x1 = Be32(siz + 2), y1 = Be32(siz + 6), x0 = Be32(siz + 10), y0 = Be32(siz + 14);
+    const std::uint64_t tileWidth = Be32(siz + 18), tileHeight = Be32(siz + 22);
+    const std::uint64_t tileX0 = Be32(siz + 26), tileY0 = Be32(siz + 30);
+    if (x1 <= x0 || y1 <= y0 || tileWidth == 0 || tileHeight == 0 || tileX0 > x0 || tileY0 > y0)
+        throw ImagingError("The JPEG 2000 code stream has an invalid size segment.");
+    CheckPictureSize(std::int64_t(x1 - x0), std::int64_t(y1 - y0));
+    const std::uint64_t tiles = ((x1 - tileX0 + tileWidth - 1) / tileWidth) * ((y1 - tileY0 + tileHeight - 1) / tileHeight);
+    if (tiles > 65535 || tiles * 14 > stream.size())
+        throw ImagingError("The JPEG 2000 code stream is truncated.");
+}
+
 }  // namespace
 
 DecodedPicture ReadJpeg2000(ByteView data)
@@ -178,6 +225,8 @@ DecodedPicture ReadJpeg2000(ByteView data)
         format = OPJ_CODEC_J2K;
     else
         throw ImagingError("This is neither a JPEG 2000 file nor a JPEG 2000 code stream.");
+
+    CheckSizeSegment(format == OPJ_CODEC_JP2 ? CodeStreamOf(data) : data);
 
     std::string error;
     Stream source;
