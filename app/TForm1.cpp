@@ -137,7 +137,12 @@ TForm1::TForm1(const QStringList& arguments, QWidget* parent) : QMainWindow(pare
     resize(973, 624 + menuBar()->sizeHint().height());
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // Documents go with the frame; their activations must not reach half-destroyed panels.
+    disconnect(MdiArea, nullptr, this, nullptr);
+    qDeleteAll(Documents());
+}
 
 QString TForm1::OptionFile() const
 {
