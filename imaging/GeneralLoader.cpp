@@ -89,14 +89,17 @@ bool CoderReads(const char* coder)
     }
 }
 
-// The loader's text without its source location (" @ error/psd.c/...").
+// The loader's reason alone: without the program name before it, the empty file name quote and the
+// source location after it ("zelpix: improper image header `' @ error/psd.c/...").
 std::string Reason(const Magick::Exception& error)
 {
     std::string text = error.what();
     if (const auto at = text.find(" @ "); at != std::string::npos)
         text.erase(at);
-    if (const auto colon = text.find(": "); colon != std::string::npos && text.compare(0, 6, "Magick") == 0)
+    if (const auto colon = text.find(": "); colon != std::string::npos && text.find(' ') > colon)
         text.erase(0, colon + 2);
+    if (text.size() >= 3 && text.compare(text.size() - 3, 3, " `'") == 0)
+        text.erase(text.size() - 3);
     return text;
 }
 

@@ -67,8 +67,16 @@ TEST(GeneralLoader, UnreadableAndUnknownFormatsAreNamed)
             EXPECT_STREQ(error.what(), message);
         }
     }
-    // Bytes of another format under a loader extension: the loader's coder refuses them.
-    EXPECT_THROW(ReadWithGeneralLoader(png, "psd"), ImagingError);
+    // Bytes of another format under a loader extension: the loader's coder refuses them, in plain words.
+    try {
+        ReadWithGeneralLoader(png, "psd");
+        ADD_FAILURE() << "PNG bytes read as a Photoshop file";
+    } catch (const ImagingError& error) {
+        const std::string text = error.what();
+        EXPECT_EQ(text.rfind("Photoshop pictures (.psd) cannot be read: ", 0), 0u) << text;
+        EXPECT_EQ(text.find(" @ "), std::string::npos) << text;
+        EXPECT_EQ(text.find("imaging_tests"), std::string::npos) << text;
+    }
 }
 
 // Our policy keeps the loader within the program's limits and away from anything but reading, and
