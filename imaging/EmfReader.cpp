@@ -39,6 +39,7 @@ struct BitmapDraw {
     bool srcFromBottom = false; // DIB calls count the source rectangle from the lower-left corner
     std::uint32_t rop = RopSrcCopy;
     std::uint32_t offBmi = 0, cbBmi = 0, offBits = 0, cbBits = 0, usage = 0;
+    std::int64_t startScan = 0, scans = 0; // SetDIBitsToDevice: the bits hold only these rows (from the bottom)
 };
 
 std::uint8_t Combine(std::uint32_t rop, std::uint8_t dst, std::uint8_t src)
@@ -149,6 +150,8 @@ bool ParseBitmapRecord(std::uint32_t type, const std::uint8_t* r, std::size_t si
         d.offBits = GetLe32(r + 56);
         d.cbBits = GetLe32(r + 60);
         d.usage = GetLe32(r + 64);
+        d.startScan = GetLe32(r + 68);
+        d.scans = GetLe32(r + 72);
         d.srcFromBottom = true;
         break;
     case EmrStretchDiBits:
@@ -243,11 +246,16 @@ DecodedPicture ReadEmfBitmaps(ByteView data)
         const std::uint8_t* r = data.data() + f.at;
         const ByteView info = Slice(r, f.size, f.draw.offBmi, f.draw.cbBmi);
         const ByteView bits = Slice(r, f.size, f.draw.offBits, f.draw.cbBits);
-        const DibHeader header = ParseDibHeader(info);
-        const Picture source = DecodeDibPixels(header, bits);
+        DibHeader header = ParseDibHeader(info);
         BitmapDraw draw = f.draw;
         if (header.topDown)
             draw.srcFromBottom = false;
+        else if (draw.scans > 0 && draw.scans < header.height) {
+            // A band of a bottom-up bitmap: its rows, with the source rectangle moved into them.
+            header.height = int(draw.scans);
+            draw.srcY -= draw.startScan;
+        }
+        const Picture source = DecodeDibPixels(header, bits);
         Draw(decoded.picture, source, draw, left, top);
     }
     return decoded;

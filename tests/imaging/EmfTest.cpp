@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <regex>
@@ -99,7 +100,9 @@ public:
         Add(stretch ? 77 : 76, r, dib);
     }
 
-    void SetDiBitsToDevice(int x, int y, const Bytes& dib, int srcX, int srcY, int w, int h)
+    // The bits may hold only scans rows, starting at startScan from the bottom (all rows when scans is 0).
+    void SetDiBitsToDevice(int x, int y, const Bytes& dib, int srcX, int srcY, int w, int h, int startScan = 0,
+                           int scans = 0)
     {
         Bytes r(76, 0);
         PutLe32(&r[24], std::uint32_t(x));
@@ -113,7 +116,8 @@ public:
         PutLe32(&r[52], infoSize);
         PutLe32(&r[56], 76 + infoSize);
         PutLe32(&r[60], std::uint32_t(dib.size() - infoSize));
-        PutLe32(&r[72], std::uint32_t(GetLeI32(&dib[8]) < 0 ? -GetLeI32(&dib[8]) : GetLeI32(&dib[8])));
+        PutLe32(&r[68], std::uint32_t(startScan));
+        PutLe32(&r[72], std::uint32_t(scans ? scans : std::abs(GetLeI32(&dib[8]))));
         Add(80, r, dib);
     }
 
@@ -249,6 +253,13 @@ TEST(Emf, StretchMirrorSourceRectanglesAndEveryBitmapRecord)
         {"SetDIBitsToDevice",
          [&](EmfBuilder& e) { e.SetDiBitsToDevice(1, 1, dib, 0, 0, 3, 1); },
          {{white, white, white, white}, {white, px(0, 1), px(1, 1), px(2, 1)}}},
+        {"SetDIBitsToDevice with a band of one row: the bottom one",
+         [&](EmfBuilder& e) {
+             Bytes band = dib;
+             band.resize(40 + 12); // the first stored row is the bottom row
+             e.SetDiBitsToDevice(0, 0, band, 0, 0, 4, 2, 0, 1);
+         },
+         {{white, white, white, white}, {px(0, 1), px(1, 1), px(2, 1), px(3, 1)}}},
         {"later records draw over earlier ones, clipped at the edges",
          [&](EmfBuilder& e) {
              e.StretchDiBits(-2, -1, 4, 2, dib, 0, 0, 4, 2);
