@@ -222,29 +222,45 @@ Picture OilPainting(const Picture& picture, int value, const Area& area)
     constexpr int Levels = 32;
     const PaddedRegion source(picture, rect, radius);
     const int width = rect.x1 - rect.x0;
-    ForEachRowBand(rect.y1 - rect.y0, 16.0 * (2 * radius + 1 + Levels) * width, [&](int b0, int b1) {
+    // The level of every pixel of the padded region, worked out once.
+    const int paddedWidth = width + 2 * radius, paddedHeight = rect.y1 - rect.y0 + 2 * radius;
+    std::vector<std::uint8_t> levels(std::size_t(paddedWidth) * std::size_t(paddedHeight));
+    for (int j = 0; j < paddedHeight; ++j) {
+        const std::uint8_t* p = source.Row(rect.y0 - radius + j);
+        std::uint8_t* l = levels.data() + std::size_t(j) * std::size_t(paddedWidth);
+        for (int i = 0; i < paddedWidth; ++i, p += 3)
+            l[i] = std::uint8_t((p[0] + p[1] + p[2]) * Levels / 766);
+    }
+    auto levelAt = [&](int x, int y) {
+        return levels[std::size_t(y - rect.y0 + radius) * std::size_t(paddedWidth) + std::size_t(x - rect.x0 + radius)];
+    };
+    ForEachRowBand(rect.y1 - rect.y0, 8.0 * (2 * radius + 1 + Levels) * width, [&](int b0, int b1) {
         struct Bin {
             int count;
             std::uint32_t b, g, r;
         };
         std::array<Bin, Levels> bins{};
-        auto column = [&](int y, int x, int sign) {
+        auto add = [&](int y, int x) {
             for (int j = y - radius; j <= y + radius; ++j) {
                 const std::uint8_t* p = source.Row(j) + source.Column(x);
-                Bin& bin = bins[std::size_t((p[0] + p[1] + p[2]) * Levels / 766)];
-                bin.count += sign;
-                bin.b += std::uint32_t(sign * p[0]);
-                bin.g += std::uint32_t(sign * p[1]);
-                bin.r += std::uint32_t(sign * p[2]);
+                Bin& bin = bins[levelAt(x, j)];
+                ++bin.count, bin.b += p[0], bin.g += p[1], bin.r += p[2];
+            }
+        };
+        auto remove = [&](int y, int x) {
+            for (int j = y - radius; j <= y + radius; ++j) {
+                const std::uint8_t* p = source.Row(j) + source.Column(x);
+                Bin& bin = bins[levelAt(x, j)];
+                --bin.count, bin.b -= p[0], bin.g -= p[1], bin.r -= p[2];
             }
         };
         for (int y = rect.y0 + b0; y < rect.y0 + b1; ++y) {
             bins.fill({});
             for (int x = rect.x0 - radius; x < rect.x0 + radius; ++x)
-                column(y, x, 1);
+                add(y, x);
             std::uint8_t* q = out.Row(y) + 3 * std::size_t(rect.x0);
             for (int x = rect.x0; x < rect.x1; ++x, q += 3) {
-                column(y, x + radius, 1);
+                add(y, x + radius);
                 std::size_t best = 0;
                 for (std::size_t l = 1; l < bins.size(); ++l)
                     if (bins[l].count > bins[best].count)
@@ -254,7 +270,7 @@ Picture OilPainting(const Picture& picture, int value, const Area& area)
                 q[0] = std::uint8_t((bin.b + half) / std::uint32_t(bin.count));
                 q[1] = std::uint8_t((bin.g + half) / std::uint32_t(bin.count));
                 q[2] = std::uint8_t((bin.r + half) / std::uint32_t(bin.count));
-                column(y, x - radius, -1);
+                remove(y, x - radius);
             }
         }
     });
