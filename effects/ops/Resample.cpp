@@ -8,6 +8,7 @@
 #include <cmath>
 #include <numbers>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace zelpix::effects {
@@ -103,7 +104,7 @@ Contributions Contribute(int inSize, int outSize, ResampleFilter filter)
     const double stretch = scale < 1 ? 1 / scale : 1; // shrinking widens the filter
     const double reach = kernel.support * stretch;
     Contributions result;
-    result.taps = std::min(inSize, int(std::ceil(2 * reach)) + 2);
+    result.taps = std::min(inSize, int(std::floor(2 * reach)) + 1);
     result.first.resize(std::size_t(outSize));
     result.weights.assign(std::size_t(outSize) * result.taps, 0);
     std::vector<double> raw(std::size_t(result.taps));
@@ -161,14 +162,90 @@ Picture Nearest(const Picture& picture, int newWidth, int newHeight)
     return result;
 }
 
-// Horizontal pass into 16-bit rows holding value x 64, then the vertical pass down each column.
+// The first pass writes 16-bit rows holding value x 64; the second rounds back to bytes.
 constexpr int MidShift = 6;
+
+template <typename In>
+struct Rows {
+    const In* data;
+    std::size_t stride; // in elements
+    const In* operator[](int y) const { return data + stride * std::size_t(y); }
+};
+
+template <typename In>
+constexpr int PassShift()
+{
+    return std::is_same_v<In, std::uint8_t> ? WeightBits - MidShift : WeightBits + MidShift;
+}
+
+template <typename Out>
+Out Store(std::int32_t sum, int shift)
+{
+    const std::int32_t v = (sum + (1 << (shift - 1))) >> shift;
+    if constexpr (std::is_same_v<Out, std::uint8_t>)
+        return ClampByte(v);
+    else
+        return std::int16_t(v);
+}
+
+// out row y = sum over taps of weight x in row (first + t), element by element along the whole row.
+template <typename In, typename Out>
+void VerticalPass(Rows<In> in, std::size_t rowElements, const Contributions& down, int outRows, Out* out,
+                  std::size_t outStride)
+{
+    ForEachRowBand(outRows, double(rowElements) * down.taps, [&](int y0, int y1) {
+        std::vector<std::int32_t> sums(rowElements);
+        for (int y = y0; y < y1; ++y) {
+            std::fill(sums.begin(), sums.end(), 0);
+            const std::int32_t* w = &down.weights[std::size_t(y) * down.taps];
+            for (int t = 0; t < down.taps; ++t) {
+                if (w[t] == 0)
+                    continue;
+                const In* row = in[down.first[std::size_t(y)] + t];
+                const std::int32_t weight = w[t];
+                std::int32_t* sum = sums.data();
+                for (std::size_t i = 0; i < rowElements; ++i)
+                    sum[i] += weight * row[i];
+            }
+            Out* o = out + outStride * std::size_t(y);
+            for (std::size_t i = 0; i < rowElements; ++i)
+                o[i] = Store<Out>(sums[i], PassShift<In>());
+        }
+    });
+}
+
+// Along each row: out pixel x = sum over taps of weight x in pixel (first + t), per channel.
+template <typename In, typename Out>
+void HorizontalPass(Rows<In> in, int rows, const Contributions& across, int outWidth, Out* out, std::size_t outStride)
+{
+    ForEachRowBand(rows, double(outWidth) * across.taps * 3, [&](int y0, int y1) {
+        const int taps = across.taps;
+        for (int y = y0; y < y1; ++y) {
+            const In* row = in[y];
+            Out* o = out + outStride * std::size_t(y);
+            for (int x = 0; x < outWidth; ++x) {
+                const In* p = row + 3 * std::size_t(across.first[std::size_t(x)]);
+                const std::int32_t* w = &across.weights[std::size_t(x) * taps];
+                std::int32_t b = 0, g = 0, r = 0;
+                for (int t = 0; t < taps; ++t) {
+                    b += w[t] * p[3 * t];
+                    g += w[t] * p[3 * t + 1];
+                    r += w[t] * p[3 * t + 2];
+                }
+                o[3 * x] = Store<Out>(b, PassShift<In>());
+                o[3 * x + 1] = Store<Out>(g, PassShift<In>());
+                o[3 * x + 2] = Store<Out>(r, PassShift<In>());
+            }
+        }
+    });
+}
 
 }  // namespace
 
 // Separable filtering: each output sample is the normalised weighted sum of the input samples within the
 // filter's support around its centre ((o + 0.5) / scale - 0.5); when shrinking, the filter is stretched by
-// 1 / scale so that it also averages. None takes the pixel under each output pixel's centre.
+// 1 / scale so that it also averages. The pass that shrinks runs first, so the other one has less to do.
+// Weights are 14-bit fixed point, the intermediate 16-bit. None takes the pixel under each output pixel's centre.
 Picture Resample(const Picture& picture, int newWidth, int newHeight, ResampleFilter filter)
 {
     if (newWidth < 1 || newHeight < 1 || newWidth > MaxPictureSide || newHeight > MaxPictureSide)
@@ -182,54 +259,20 @@ Picture Resample(const Picture& picture, int newWidth, int newHeight, ResampleFi
     const int inWidth = picture.Width(), inHeight = picture.Height();
     const Contributions across = Contribute(inWidth, newWidth, filter);
     const Contributions down = Contribute(inHeight, newHeight, filter);
-    const std::size_t midRow = std::size_t(newWidth) * 3;
-    std::vector<std::int16_t> mid(midRow * std::size_t(inHeight));
-
-    ForEachRowBand(inHeight, double(newWidth) * across.taps * 3, [&](int y0, int y1) {
-        const int taps = across.taps;
-        for (int y = y0; y < y1; ++y) {
-            const std::uint8_t* in = picture.Row(y);
-            std::int16_t* out = &mid[midRow * std::size_t(y)];
-            for (int x = 0; x < newWidth; ++x) {
-                const std::uint8_t* p = in + 3 * across.first[std::size_t(x)];
-                const std::int32_t* w = &across.weights[std::size_t(x) * taps];
-                std::int32_t b = 0, g = 0, r = 0;
-                for (int t = 0; t < taps; ++t) {
-                    b += w[t] * p[3 * t];
-                    g += w[t] * p[3 * t + 1];
-                    r += w[t] * p[3 * t + 2];
-                }
-                constexpr int shift = WeightBits - MidShift, half = 1 << (shift - 1);
-                out[3 * x] = std::int16_t((b + half) >> shift);
-                out[3 * x + 1] = std::int16_t((g + half) >> shift);
-                out[3 * x + 2] = std::int16_t((r + half) >> shift);
-            }
-        }
-    });
-
+    const Rows<std::uint8_t> source{picture.Bits(), picture.Stride()};
     Picture result(newWidth, newHeight);
-    ForEachRowBand(newHeight, double(midRow) * down.taps, [&](int y0, int y1) {
-        const int taps = down.taps;
-        std::vector<std::int32_t> sums(midRow);
-        for (int y = y0; y < y1; ++y) {
-            std::fill(sums.begin(), sums.end(), 0);
-            const std::int32_t* w = &down.weights[std::size_t(y) * taps];
-            const int first = down.first[std::size_t(y)];
-            for (int t = 0; t < taps; ++t) {
-                if (w[t] == 0)
-                    continue;
-                const std::int16_t* in = &mid[midRow * std::size_t(first + t)];
-                const std::int32_t weight = w[t];
-                std::int32_t* s = sums.data();
-                for (std::size_t i = 0; i < midRow; ++i)
-                    s[i] += weight * in[i];
-            }
-            std::uint8_t* out = result.Row(y);
-            constexpr int shift = WeightBits + MidShift, half = 1 << (shift - 1);
-            for (std::size_t i = 0; i < midRow; ++i)
-                out[i] = ClampByte((sums[i] + half) >> shift);
-        }
-    });
+    if (newHeight < inHeight) {
+        const std::size_t midRow = std::size_t(inWidth) * 3;
+        std::vector<std::int16_t> mid(midRow * std::size_t(newHeight));
+        VerticalPass(source, midRow, down, newHeight, mid.data(), midRow);
+        HorizontalPass(Rows<std::int16_t>{mid.data(), midRow}, newHeight, across, newWidth, result.Bits(),
+                       result.Stride());
+    } else {
+        const std::size_t midRow = std::size_t(newWidth) * 3;
+        std::vector<std::int16_t> mid(midRow * std::size_t(inHeight));
+        HorizontalPass(source, inHeight, across, newWidth, mid.data(), midRow);
+        VerticalPass(Rows<std::int16_t>{mid.data(), midRow}, midRow, down, newHeight, result.Bits(), result.Stride());
+    }
     return result;
 }
 
