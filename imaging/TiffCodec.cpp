@@ -22,6 +22,7 @@ struct MemoryFile {
     std::uint64_t position = 0;
     std::string error;  // the library's first error message
     int warnings = 0;
+    bool refuseEarlyEnd = false;  // data that ends before the picture does is an error
     std::size_t Size() const { return out ? out->size() : in.size(); }
 };
 
@@ -103,9 +104,16 @@ int OnError(TIFF*, void* user, const char* module, const char* format, va_list a
     return 1;
 }
 
-int OnWarning(TIFF*, void* user, const char*, const char*, va_list)
+int OnWarning(TIFF*, void* user, const char*, const char* format, va_list args)
 {
-    ++static_cast<MemoryFile*>(user)->warnings;
+    auto* file = static_cast<MemoryFile*>(user);
+    ++file->warnings;
+    char text[300];
+    std::vsnprintf(text, sizeof text, format, args);
+    // The decoders only warn when the data ends early, and fill the rest of the picture in.
+    if (file->refuseEarlyEnd && file->error.empty() &&
+        (std::strstr(text, "Premature EOF") || std::strstr(text, "Premature end")))
+        file->error = text;
     return 1;
 }
 
@@ -167,6 +175,7 @@ Picture DecodeRgba(TIFF* tif, MemoryFile& file)
     if (orientation == ORIENTATION_TOPLEFT && unit > 0 && unit < height)
         band = std::min(height, std::max<std::uint32_t>(1, 256 / unit) * unit);
 
+    file.refuseEarlyEnd = true;
     Picture picture{int(width), int(height)};
     std::vector<std::uint32_t> raster(std::size_t(width) * band);
     for (std::uint32_t top = 0; top < height; top += band) {
