@@ -526,10 +526,11 @@ Picture SaneScanner::Scan(const std::string& device, const ScanSettings& setting
             if (filled < bytesPerLine)
                 continue;
             filled = 0;
-            if (std::uint8_t* row = canvas->Row(y)) {
-                convert(line.data(), row, canvas->Width(), p.format);
-                ++y;
-            }
+            std::uint8_t* row = canvas->Row(y);
+            if (!row)
+                continue;  // lines past the announced length are dropped
+            convert(line.data(), row, canvas->Width(), p.format);
+            ++y;
             if (progress)
                 progress(p.lines > 0 ? (frames + double(y) / p.lines) / passes : -1.0);
         }

@@ -51,6 +51,7 @@ struct ScanSettings {
 // Receives the share of the page done so far, 0..1, or -1 when the page length is not known in advance.
 using ScanProgress = std::function<void(double done)>;
 
+// Devices, Choices and Scan are called from one thread at a time (any thread); Cancel from any thread.
 class Scanner {
 public:
     virtual ~Scanner() = default;
