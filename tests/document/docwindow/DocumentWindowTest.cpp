@@ -181,15 +181,34 @@ TEST_F(DocumentWindow, UndoRedoAndANewChangeAfterUndo)
     EXPECT_TRUE(document->WorkingPicture.SamePixels(first));
 }
 
-TEST_F(DocumentWindow, CaptionsWithoutADotGiveTheEmptyPrefix)
+TEST_F(DocumentWindow, HistoryFilesAreNamedAfterTheCaptionPrefix)
 {
-    TEform1* document = NewDocument();
-    document->setWindowTitle("Untitled - 5 * 5");
-    document->ReplacePicture(test::MakeTestPicture(5, 5));
-    document->RecordHistoryStep();
-    document->RecordHistoryStep();
-    EXPECT_EQ(HistoryFiles(*document), (QStringList{"_0.bmp", "_1.bmp"}));
-    EXPECT_TRUE(document->Modified);
+    const struct {
+        const char* file;       // nullptr: an untitled picture
+        QStringList history;
+    } cases[] = {
+        {"a.b.jpg", {"a_0.bmp", "a_1.bmp"}},
+        {"photo.jpg", {"photo_0.bmp", "photo_1.bmp"}},
+        {"noext", {"_0.bmp", "_1.bmp"}},
+        {nullptr, {"_0.bmp", "_1.bmp"}},
+    };
+    for (const auto& c : cases) {
+        TEform1* document = NewDocument();
+        if (c.file) {
+            const fs::path path = home / c.file;
+            test::WriteBytes(path, EncodePicture(test::MakeTestPicture(6, 5), "jpg"));
+            document->OpenPictureFile(QString::fromStdString(path.string()));
+            EXPECT_EQ(document->windowTitle(), QString(c.file) + " - 6 * 5");
+        } else {
+            document->setWindowTitle("Untitled - 5 * 5");
+            document->ReplacePicture(test::MakeTestPicture(5, 5));
+            document->RecordHistoryStep();
+        }
+        document->ReplacePicture(test::MakeTestPicture(3, 3, 2));
+        document->RecordHistoryStep();
+        EXPECT_EQ(HistoryFiles(*document), c.history) << (c.file ? c.file : "untitled");
+        EXPECT_TRUE(document->Modified);
+    }
 }
 
 TEST_F(DocumentWindow, TwoDocumentsWithTheSamePrefixKeepTheirOwnHistory)
