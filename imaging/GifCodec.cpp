@@ -6,7 +6,9 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
+#include <vector>
 
 #include <gif_lib.h>
 
@@ -157,7 +159,11 @@ namespace {
 int WriteToMemory(GifFileType* gif, const GifByteType* data, int length)
 {
     auto* bytes = static_cast<Bytes*>(gif->UserData);
-    bytes->insert(bytes->end(), data, data + length);
+    try {
+        bytes->insert(bytes->end(), data, data + length);
+    } catch (const std::bad_alloc&) {
+        return 0;  // giflib reports the short write
+    }
     return length;
 }
 
