@@ -146,6 +146,60 @@ TiffHandle Open(MemoryFile& file, const char* mode)
     throw ImagingError(message + ".");
 }
 
+// libtiff reduces a 16-bit colour map to 8 bits by dropping the low byte; this rebuilds its map of
+// packed pixels with rounding. (A map whose entries all fit in 8 bits is taken as 8-bit, as libtiff does.)
+void RoundPaletteMap(TIFF* tif, TIFFRGBAImage& image)
+{
+    std::uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
+    if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue) || image.bitspersample > 8)
+        return;
+    const int bits = image.bitspersample, count = 1 << bits;
+    bool sixteen = false;
+    for (int i = 0; i < count; ++i)
+        sixteen = sixteen || red[i] >= 256 || green[i] >= 256 || blue[i] >= 256;
+    if (!sixteen)
+        return;
+    auto reduce = [](std::uint16_t v) { return std::uint32_t((v * 255u + 32767u) / 65535u); };
+    const int perByte = 8 / bits;
+    for (int byte = 0; byte < 256; ++byte)
+        for (int k = 0; k < perByte; ++k) {
+            const int index = (byte >> (8 - bits * (k + 1))) & (count - 1);
+            // The packing that TIFFGetR/G/B/A take apart.
+            image.PALmap[byte][k] =
+                reduce(red[index]) | reduce(green[index]) << 8 | reduce(blue[index]) << 16 | 0xFF000000u;
+        }
+}
+
+// 16-bit grey strips read directly, so that each sample is rounded to 8 bits (libtiff's RGBA reading
+// keeps only the high byte).
+bool ReadGrey16(TIFF* tif, MemoryFile& file, Picture& picture)
+{
+    std::uint16_t bits = 0, samples = 0, photometric = 0, orientation = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+    if (bits != 16 || samples != 1 || TIFFIsTiled(tif) || orientation != ORIENTATION_TOPLEFT ||
+        !TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric) ||
+        (photometric != PHOTOMETRIC_MINISBLACK && photometric != PHOTOMETRIC_MINISWHITE))
+        return false;
+    const int width = picture.Width();
+    if (TIFFScanlineSize(tif) != tmsize_t(width) * 2)
+        return false;
+    std::vector<std::uint16_t> line(static_cast<std::size_t>(width));
+    const bool inverted = photometric == PHOTOMETRIC_MINISWHITE;
+    for (int y = 0; y < picture.Height(); ++y) {
+        if (TIFFReadScanline(tif, line.data(), std::uint32_t(y), 0) < 0 || !file.error.empty())
+            Fail(file, "the picture data is damaged or truncated");
+        std::uint8_t* out = picture.Row(y);
+        for (const std::uint16_t v : line) {
+            const auto grey = std::uint8_t(((inverted ? 65535u - v : v) * 255u + 32767u) / 65535u);
+            out[0] = out[1] = out[2] = grey;
+            out += 3;
+        }
+    }
+    return true;
+}
+
 // Decodes the current directory through libtiff's RGBA interface, a band of rows at a time.
 Picture DecodeRgba(TIFF* tif, MemoryFile& file)
 {
@@ -162,6 +216,8 @@ Picture DecodeRgba(TIFF* tif, MemoryFile& file)
         Fail(file, message);
     std::unique_ptr<TIFFRGBAImage, void (*)(TIFFRGBAImage*)> end(&image, TIFFRGBAImageEnd);
     image.req_orientation = ORIENTATION_TOPLEFT;
+    if (image.PALmap)
+        RoundPaletteMap(tif, image);
 
     // Whole strips or tiles per band, so none is decoded twice; other orientations come in one band.
     std::uint32_t unit = height;
@@ -177,6 +233,8 @@ Picture DecodeRgba(TIFF* tif, MemoryFile& file)
 
     file.refuseEarlyEnd = true;
     Picture picture{int(width), int(height)};
+    if (ReadGrey16(tif, file, picture))
+        return picture;
     std::vector<std::uint32_t> raster(std::size_t(width) * band);
     for (std::uint32_t top = 0; top < height; top += band) {
         const std::uint32_t rows = std::min(band, height - top);
