@@ -17,10 +17,12 @@ namespace {
 template <typename F>
 void ForEachPixel(Picture& picture, const PixelRect& rect, F f)
 {
+    if (rect.IsEmpty())
+        return;
     for (int y = rect.y0; y < rect.y1; ++y) {
         std::uint8_t* p = picture.Row(y) + 3 * std::size_t(rect.x0);
         std::uint8_t* const end = picture.Row(y) + 3 * std::size_t(rect.x1);
-        for (; p != end; p += 3)
+        for (; p < end; p += 3)
             f(p);
     }
 }

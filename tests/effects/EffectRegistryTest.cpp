@@ -187,6 +187,14 @@ TEST_P(EveryEffect, LeavesPixelsOutsideTheAreaAlone)
                 ASSERT_EQ(out.Pixel(x, y), p.Pixel(x, y)) << x << "," << y;
 }
 
+TEST_P(EveryEffect, AnInvertedOrOutsideAreaChangesNothing)
+{
+    const Picture p = test::MakeTestPicture(146, 113, 8);
+    for (const Area& area : {Area{30, 5, 10, 40}, Area{5, 60, 40, 20}, Area{200, 200, 300, 300}})
+        EXPECT_TRUE(Run(p, Effect().Defaults(), area).SamePixels(p))
+            << area.left << "," << area.top << "," << area.right << "," << area.bottom;
+}
+
 TEST_P(EveryEffect, GivesTheSameResultWithThreadsOnAndOff)
 {
     const Picture p = test::MakeTestPicture(640, 480, 5);
