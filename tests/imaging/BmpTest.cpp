@@ -140,6 +140,10 @@ TEST(Bmp, RunLengthCodesWithDeltaEndOfLineAndAbsoluteRuns)
                      {0x000000, 0x000000, 0x000000, 0x000000, 0x000000, 0x000000},
                      {0xFF0000, 0x00FF00, 0xFF0000, 0x0000FF, 0xFFFFFF, 0xFF0000},
                  });
+    // Pixels the stream skips (here by ending at once) keep palette entry 0.
+    const Bytes endAtOnce = {0, 1};
+    ExpectPixels(ReadBmp(MakeBmp(2, 2, 8, 1, {0x123456, 0xFFFFFF}, endAtOnce)).picture,
+                 {{0x123456, 0x123456}, {0x123456, 0x123456}});
     // A stream that stops after the last complete row without its end marker is whole.
     const Bytes unterminated = {2, 1};
     ExpectPixels(ReadBmp(MakeBmp(2, 1, 8, 1, palette, unterminated)).picture, {{0xFF0000, 0xFF0000}});
