@@ -219,10 +219,10 @@ Picture Wave(const Picture& picture, int amplitude, int waveLength, int phase, b
 }
 
 // Inside the ellipse of the area, a pixel at normalised radius r samples the source at radius r^p with
-// p = 1 / (1 + 0.3 value): the picture is drawn in toward the centre, more strongly for larger values.
+// p = 1 / (1 + 0.5 value): the picture is drawn in toward the centre, more strongly for larger values.
 Picture PinchHole(const Picture& picture, double value, const Area& area)
 {
-    const double p = 1.0 / (1.0 + 0.3 * (std::isnan(value) ? 1.0 : std::clamp(value, 1.0, 6.0)));
+    const double p = 1.0 / (1.0 + 0.5 * (std::isnan(value) ? 1.0 : std::clamp(value, 1.0, 6.0)));
     return RemapInEllipse(picture, area, 30.0, [p](double r, double& mx, double& my) {
         if (r <= 0)
             return;
