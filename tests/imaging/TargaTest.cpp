@@ -97,6 +97,11 @@ TEST(Targa, SixteenBitAlphaAndSmallColourMapEntries)
     const DecodedPicture decoded = ReadTarga(alpha);
     EXPECT_EQ(decoded.sourceBits, 16);
     ExpectRow(decoded.picture, 0, {{0, 0, 255}, {255, 255, 255}, {0, 131, 0}});
+    // 15 bits have no alpha bit, whatever the descriptor says.
+    Bytes fifteen = Join(TargaHeader(2, 1, 1, 15, 0x21), {0x00, 0x7C});
+    const DecodedPicture decoded15 = ReadTarga(fifteen);
+    EXPECT_EQ(decoded15.sourceBits, 15);
+    ExpectRow(decoded15.picture, 0, {{0, 0, 255}});
     // When every alpha bit is 0 the file does not use alpha: the colours stand.
     Bytes unused = Join(TargaHeader(2, 2, 1, 16, 0x21), {0x1F, 0x00, 0xE0, 0x03});
     ExpectRow(ReadTarga(unused).picture, 0, {{255, 0, 0}, {0, 255, 0}});
