@@ -307,7 +307,7 @@ ChannelPictures SplitHsvChannels(const Picture& picture)
     });
 }
 
-// Small pictures sort their colours; big ones mark them in one bit per possible colour.
+// Small pictures keep their colours in a hash set; big ones mark them in one bit per possible colour.
 std::int64_t CountColors(const Picture& picture)
 {
     const int width = picture.Width();
@@ -316,13 +316,23 @@ std::int64_t CountColors(const Picture& picture)
     };
     const std::int64_t pixels = std::int64_t(width) * picture.Height();
     if (pixels <= (std::int64_t(1) << 18)) {
-        std::vector<std::uint32_t> colours;
-        colours.reserve(std::size_t(pixels));
+        // Open addressing, colour + 1 as the key (0 is an empty slot), at most half full.
+        int bits = 4;
+        while ((std::int64_t(1) << bits) < 2 * pixels)
+            ++bits;
+        std::vector<std::uint32_t> slots(std::size_t(1) << bits);
+        const std::uint32_t mask = std::uint32_t(slots.size() - 1);
+        std::int64_t count = 0;
         for (int y = 0; y < picture.Height(); ++y)
-            for (const std::uint8_t *p = picture.Row(y), *end = p + 3 * width; p != end; p += 3)
-                colours.push_back(colourAt(p));
-        std::sort(colours.begin(), colours.end());
-        return std::unique(colours.begin(), colours.end()) - colours.begin();
+            for (const std::uint8_t *p = picture.Row(y), *end = p + 3 * width; p != end; p += 3) {
+                const std::uint32_t key = colourAt(p) + 1;
+                std::uint32_t i = (key * 2654435761u) >> (32 - bits);
+                while (slots[i] != 0 && slots[i] != key)
+                    i = (i + 1) & mask;
+                if (slots[i] == 0)
+                    slots[i] = key, ++count;
+            }
+        return count;
     }
     std::vector<std::uint64_t> seen(std::size_t(1) << 18);
     for (int y = 0; y < picture.Height(); ++y)
