@@ -299,6 +299,19 @@ std::unique_ptr<QGuiApplication> StartGui()
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
+// Settings that show an effect whose defaults leave the picture as it is (pixels of the sample).
+std::vector<std::pair<std::string, double>> DemoSettings(const effects::EffectSpec& effect, const Picture& sample)
+{
+    const double w = sample.Width(), h = sample.Height();
+    if (effect.button == "JiButton")
+        return {{"JiAmps", std::max(2.0, w / 40)}, {"JiPeriods", std::max(4.0, w / 8)}};
+    if (effect.button == "HueButton")
+        return {{"HuevHels", 500}};
+    if (effect.button == "LeButton")
+        return {{"LeCropXs", w / 4}, {"LeCropYs", h / 4}, {"LeCropWidths", w / 2}, {"LeCropHeights", h / 2}};
+    return {};
+}
+
 void Paste(Picture& sheet, const Picture& tile, int left, int top)
 {
     for (int y = 0; y < tile.Height(); ++y)
@@ -325,7 +338,8 @@ int RunEffectSheet(const Args& args)
     }
     if (files.size() != 2) {
         std::cerr << "usage: zelpix-cli effect-sheet [--tile=WIDTH] IN OUT\n"
-                     "  every effect at its defaults on IN, as labelled tiles in one picture\n";
+                     "  every effect at its defaults on IN, as labelled tiles in one picture (an effect whose\n"
+                     "  defaults change nothing is shown a second time with settings that show it)\n";
         return 2;
     }
     try {
@@ -334,38 +348,52 @@ int RunEffectSheet(const Args& args)
         const Picture sample = effects::Resample(photo, tileWidth, tileHeight, effects::ResampleFilter::Lanczos3);
         const auto gui = StartGui();
 
-        constexpr int Columns = 6, Gap = 6, LabelHeight = 22;
-        const auto& all = effects::Effects();
-        const int tiles = int(all.size()) + 1; // the original first
-        const int rows = (tiles + Columns - 1) / Columns;
+        struct Tile {
+            Picture picture;
+            std::string label;
+        };
+        std::vector<Tile> tiles;
+        tiles.push_back({sample, "Original"});
+        for (const effects::EffectSpec& e : effects::Effects()) {
+            const std::string name = std::to_string(e.number) + ". " + effects::DisplayText(e.menuItem);
+            Picture result = e.run(sample, e.Defaults(), {});
+            const bool unchanged = result.SamePixels(sample);
+            tiles.push_back({std::move(result), unchanged ? name + " (defaults: no change)" : name});
+            // An effect whose defaults change nothing is shown once more with settings that show it.
+            const auto demo = DemoSettings(e, sample);
+            if (unchanged && !demo.empty()) {
+                ParamValues values = e.Defaults();
+                std::string settings;
+                for (const auto& [control, value] : demo) {
+                    const int index = e.ParamIndex(control);
+                    e.SetParam(values, index, value);
+                    settings += (settings.empty() ? "" : ", ") + effects::DisplayText(e.params[std::size_t(index)].label) +
+                                " " + std::to_string(int(value));
+                }
+                tiles.push_back({e.run(sample, values, {}), name + " (" + settings + ")"});
+            }
+        }
+
+        constexpr int Columns = 6, Gap = 6, LabelHeight = 36;
+        const int count = int(tiles.size());
+        const int rows = (count + Columns - 1) / Columns;
         Picture sheet(Columns * (tileWidth + Gap) + Gap, rows * (tileHeight + LabelHeight + Gap) + Gap);
         sheet.Fill({255, 255, 255});
-        std::vector<std::string> labels;
-        for (int i = 0; i < tiles; ++i) {
-            const int left = Gap + (i % Columns) * (tileWidth + Gap);
-            const int top = Gap + (i / Columns) * (tileHeight + LabelHeight + Gap);
-            if (i == 0) {
-                Paste(sheet, sample, left, top);
-                labels.push_back("Original");
-                continue;
-            }
-            const effects::EffectSpec& e = all[std::size_t(i - 1)];
-            Paste(sheet, e.run(sample, e.Defaults(), {}), left, top);
-            labels.push_back(std::to_string(e.number) + ". " + effects::DisplayText(e.menuItem));
-        }
+        auto leftOf = [&](int i) { return Gap + (i % Columns) * (tileWidth + Gap); };
+        auto topOf = [&](int i) { return Gap + (i / Columns) * (tileHeight + LabelHeight + Gap); };
+        for (int i = 0; i < count; ++i)
+            Paste(sheet, tiles[std::size_t(i)].picture, leftOf(i), topOf(i));
         {
             QImage canvas = WrapPicture(sheet);
             QPainter painter(&canvas);
             QFont font = painter.font();
-            font.setPixelSize(14);
+            font.setPixelSize(13);
             painter.setFont(font);
             painter.setPen(Qt::black);
-            for (int i = 0; i < tiles; ++i) {
-                const int left = Gap + (i % Columns) * (tileWidth + Gap);
-                const int top = Gap + (i / Columns) * (tileHeight + LabelHeight + Gap) + tileHeight;
-                painter.drawText(QRect(left, top, tileWidth, LabelHeight), Qt::AlignCenter,
-                                 QString::fromStdString(labels[std::size_t(i)]));
-            }
+            for (int i = 0; i < count; ++i)
+                painter.drawText(QRect(leftOf(i), topOf(i) + tileHeight, tileWidth, LabelHeight),
+                                 Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+                                 QString::fromStdString(tiles[std::size_t(i)].label));
         }
         WritePictureFile(sheet, files[1]);
         return 0;

@@ -224,29 +224,35 @@ void GaussianBlur(Plane<T, C>& plane, double sigma)
 
 }  // namespace
 
-// Each channel is stretched linearly so that its lowest value inside the area becomes 0 and its highest
-// 255; a channel of one value is kept.
+// Each channel is stretched linearly so that its low end inside the area becomes 0 and its high end 255. The
+// ends are found after setting aside the darkest and the lightest 0.5 % of the pixels, so a few stray pixels
+// do not stop the stretch; a channel whose ends meet is kept.
 Picture AutoContrast(const Picture& picture, const Area& area)
 {
     Picture out = picture;
     const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
     if (rect.IsEmpty())
         return out;
-    std::array<int, 3> low{255, 255, 255}, high{0, 0, 0};
+    std::array<std::array<std::int64_t, 256>, 3> histogram{};
     for (int y = rect.y0; y < rect.y1; ++y) {
         const std::uint8_t* p = picture.Row(y) + 3 * std::size_t(rect.x0);
         for (int x = rect.x0; x < rect.x1; ++x, p += 3)
-            for (int c = 0; c < 3; ++c) {
-                low[std::size_t(c)] = std::min<int>(low[std::size_t(c)], p[c]);
-                high[std::size_t(c)] = std::max<int>(high[std::size_t(c)], p[c]);
-            }
+            for (int c = 0; c < 3; ++c)
+                ++histogram[std::size_t(c)][p[c]];
     }
+    const std::int64_t count = std::int64_t(rect.x1 - rect.x0) * (rect.y1 - rect.y0);
+    const std::int64_t clip = count / 200;
     std::array<ByteTable, 3> tables{};
     for (std::size_t c = 0; c < 3; ++c) {
-        const int span = high[c] - low[c];
+        int low = 0, high = 255;
+        for (std::int64_t seen = histogram[c][0]; seen <= clip && low < 255; seen += histogram[c][std::size_t(++low)]) {
+        }
+        for (std::int64_t seen = histogram[c][255]; seen <= clip && high > 0; seen += histogram[c][std::size_t(--high)]) {
+        }
+        const int span = high - low;
         for (int v = 0; v < 256; ++v)
             tables[c][std::size_t(v)] =
-                span == 0 ? std::uint8_t(v) : ClampByte(((v - low[c]) * 510 + span) / (2 * span));
+                span <= 0 ? std::uint8_t(v) : ClampByte(((v - low) * 510 + span) / (2 * span));
     }
     MapChannels(out, rect, tables);
     return out;

@@ -175,12 +175,13 @@ TEST_F(EffectCli, DrawsTheContactSheetOfEveryEffect)
     std::string text;
     ASSERT_EQ(Run("effect-sheet --tile=60 " + ShellQuote(input_) + " " + ShellQuote(sheet), &text), 0) << text;
     const Picture picture = ReadPictureFile(sheet).picture;
-    // 34 tiles (the original and 33 effects) in rows of six: 6 columns of 60 + gaps, 6 rows of 45 + labels.
+    // The original, the 33 effects and a second tile for each of the three whose defaults change nothing
+    // (Hue & Saturation, Jiggle, Lens), in rows of six: 6 columns of 60 + gaps, 7 rows of 45 + labels.
     EXPECT_EQ(picture.Width(), 6 * 66 + 6);
-    EXPECT_EQ(picture.Height(), 6 * (45 + 22 + 6) + 6);
+    EXPECT_EQ(picture.Height(), 7 * (45 + 36 + 6) + 6);
     // The label strip under a tile carries dark text on white.
     int dark = 0;
-    for (int y = 6 + 45; y < 6 + 45 + 22; ++y)
+    for (int y = 6 + 45; y < 6 + 45 + 36; ++y)
         for (int x = 6; x < 66; ++x)
             dark += picture.Pixel(x, y).g < 100 ? 1 : 0;
     EXPECT_GT(dark, 10);

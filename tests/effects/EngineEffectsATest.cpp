@@ -68,10 +68,31 @@ TEST(AutoContrast, KeepsFlatChannelsAndFullRangePictures)
 {
     const Picture flat = Uniform(5, 5, {10, 20, 30});
     EXPECT_TRUE(AutoContrast(flat, {}).SamePixels(flat));
+    // More than 0.5 % of the pixels at each end: the channels already span the range.
     Picture full = test::MakeTestPicture(64, 64, 2);
-    full.SetPixel(0, 0, {0, 0, 0});
-    full.SetPixel(1, 0, {255, 255, 255});
+    for (int x = 0; x < 64; ++x) {
+        full.SetPixel(x, 0, {0, 0, 0});
+        full.SetPixel(x, 63, {255, 255, 255});
+    }
     EXPECT_TRUE(AutoContrast(full, {}).SamePixels(full));
+}
+
+TEST(AutoContrast, AFewStrayPixelsDoNotStopTheStretch)
+{
+    Picture p(100, 100);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x) {
+            const std::uint8_t v = std::uint8_t(60 + x);
+            p.SetPixel(x, y, {v, v, v});
+        }
+    for (int i = 0; i < 10; ++i) {
+        p.SetPixel(i, 0, {0, 0, 0});
+        p.SetPixel(i, 99, {255, 255, 255});
+    }
+    const Picture out = AutoContrast(p, {});
+    EXPECT_LE(out.Pixel(1, 50).g, 5);
+    EXPECT_GE(out.Pixel(98, 50).g, 250);
+    EXPECT_NEAR(out.Pixel(50, 50).g, 128, 4);
 }
 
 TEST(AutoContrast, MeasuresOnlyInsideTheArea)
