@@ -299,16 +299,26 @@ std::unique_ptr<QGuiApplication> StartGui()
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-// Settings that show an effect whose defaults leave the picture as it is (pixels of the sample).
-std::vector<std::pair<std::string, double>> DemoSettings(const effects::EffectSpec& effect, const Picture& sample)
+// Settings that show an effect whose defaults leave the picture as it is (pixels of the sample), and their
+// description for the label.
+struct Demo {
+    std::vector<std::pair<std::string, double>> settings;
+    std::string text;
+};
+
+Demo DemoSettings(const effects::EffectSpec& effect, const Picture& sample)
 {
-    const double w = sample.Width(), h = sample.Height();
-    if (effect.button == "JiButton")
-        return {{"JiAmps", std::max(2.0, w / 40)}, {"JiPeriods", std::max(4.0, w / 8)}};
+    const int w = sample.Width(), h = sample.Height();
+    if (effect.button == "JiButton") {
+        const int amp = std::max(2, w / 40), period = std::max(4, w / 8);
+        return {{{"JiAmps", amp}, {"JiPeriods", period}},
+                "Amp " + std::to_string(amp) + ", Period " + std::to_string(period)};
+    }
     if (effect.button == "HueButton")
-        return {{"HuevHels", 500}};
+        return {{{"HuevHels", 500}}, "vHel 500"};
     if (effect.button == "LeButton")
-        return {{"LeCropXs", w / 4}, {"LeCropYs", h / 4}, {"LeCropWidths", w / 2}, {"LeCropHeights", h / 2}};
+        return {{{"LeCropXs", w / 4}, {"LeCropYs", h / 4}, {"LeCropWidths", w / 2}, {"LeCropHeights", h / 2}},
+                "the middle quarter"};
     return {};
 }
 
@@ -360,17 +370,12 @@ int RunEffectSheet(const Args& args)
             const bool unchanged = result.SamePixels(sample);
             tiles.push_back({std::move(result), unchanged ? name + " (defaults: no change)" : name});
             // An effect whose defaults change nothing is shown once more with settings that show it.
-            const auto demo = DemoSettings(e, sample);
-            if (unchanged && !demo.empty()) {
+            const Demo demo = DemoSettings(e, sample);
+            if (unchanged && !demo.settings.empty()) {
                 ParamValues values = e.Defaults();
-                std::string settings;
-                for (const auto& [control, value] : demo) {
-                    const int index = e.ParamIndex(control);
-                    e.SetParam(values, index, value);
-                    settings += (settings.empty() ? "" : ", ") + effects::DisplayText(e.params[std::size_t(index)].label) +
-                                " " + std::to_string(int(value));
-                }
-                tiles.push_back({e.run(sample, values, {}), name + " (" + settings + ")"});
+                for (const auto& [control, value] : demo.settings)
+                    e.SetParam(values, e.ParamIndex(control), value);
+                tiles.push_back({e.run(sample, values, {}), name + " (" + demo.text + ")"});
             }
         }
 
