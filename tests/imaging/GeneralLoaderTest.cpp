@@ -92,6 +92,11 @@ TEST(GeneralLoader, PolicyIsOursAndReadOnly)
                          wide.string() + "', format='SGI')\""),
               0);
     EXPECT_EQ(ReadWithGeneralLoader(ReadBytes(wide), "sgi").picture.Width(), 20000);
+    // The picture limits are ours, and there is no time limit: the loader counts time from its start and
+    // ends the whole program once the limit has passed.
+    EXPECT_EQ(MagickCore::GetMagickResourceLimit(MagickCore::WidthResource), 65535u);
+    EXPECT_EQ(MagickCore::GetMagickResourceLimit(MagickCore::AreaResource), 268435456u);
+    EXPECT_GT(MagickCore::GetMagickResourceLimit(MagickCore::TimeResource), MagickCore::MagickSizeType(1) << 40);
     // Nothing may be written, not even to memory, and coders we do not use may not read.
     const Bytes sgi = ImagingFixture("general/photo.sgi");
     Magick::Image image;
