@@ -21,8 +21,9 @@ Picture Wave(const Picture& picture, int amplitude, int waveLength, int phase, b
 // Effect 19: pinches the picture toward its centre with strength `value` (1..6).
 Picture PinchHole(const Picture& picture, double value, const Area& area);
 
-// Effect 21: maps rectangular to polar coordinates (or back with `inverse`) with `value` (1..1000) turns of
-// the mapping and a rotation of `angle` degrees (0..360); `backward` runs the angle the other way round.
+// Effect 21: wraps the area around its centre (rectangular to polar), or unwraps it with `inverse`; the
+// picture goes `value` times round the circle (1..1000), turned by `angle` degrees (0..360); `backward` runs the
+// angle the other way round.
 Picture RecToPolar(const Picture& picture, int value, int angle, bool inverse, bool backward, const Area& area);
 
 // Effect 23: scatters pixels up to `value` pixels away (0..100) with colour noise `colour` (0..1000).

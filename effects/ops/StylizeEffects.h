@@ -10,8 +10,8 @@ namespace zelpix::effects {
 // degrees (0..360), and dots of `shape` 0..6: circle, ellipse, square, diamond, wave, quadrangle, inset square.
 Picture HToneImage(const Picture& picture, int cellSize, float angle, int shape);
 
-// Effect 16: motion blur over `value` pixels (2..100) along `angle` degrees (0..360); `mode` 1 smears
-// behind the pixel, 2 on both sides, 3 ahead of it.
+// Effect 16: motion blur over `value` pixels (2..100) along `angle` degrees (0..360): each pixel averages the
+// pixels behind it (`mode` 1, so a streak runs ahead in the angle's direction), on both sides (2) or ahead (3).
 Picture Motion(const Picture& picture, int value, int angle, int mode, const Area& area);
 
 // Effect 18: oil paint: each pixel takes the mean colour of the most frequent intensity within `value`
