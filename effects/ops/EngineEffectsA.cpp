@@ -285,19 +285,22 @@ Picture Bled(const Picture& picture, int value, const Area& area)
             q[3] = std::uint16_t(w * 255);
         });
     GaussianBlur(plane, sigma);
-    for (int y = rect.y0; y < rect.y1; ++y) {
-        std::uint8_t* o = out.Row(y) + 3 * std::size_t(rect.x0);
-        for (int x = rect.x0; x < rect.x1; ++x, o += 3) {
-            const std::uint32_t h = Hash(std::uint32_t(x), std::uint32_t(y), 0);
-            const std::uint32_t h2 = Hash(std::uint32_t(x), std::uint32_t(y), 1);
-            const int dx = int(std::lround((Unit(h) - Unit(h >> 16)) * jitter));
-            const int dy = int(std::lround((Unit(h2) - Unit(h2 >> 16)) * jitter));
-            const std::uint16_t* q = plane.Row(y - rect.y0 + plane.pad + dy) + std::size_t(x - rect.x0 + plane.pad + dx) * 4;
-            const std::uint32_t weight = std::max<std::uint32_t>(1, q[3]);
-            for (int c = 0; c < 3; ++c)
-                o[c] = ClampByte(int((std::uint32_t(q[c]) * 255 + weight / 2) / weight));
+    ForEachRowBand(rect.y1 - rect.y0, double(rect.x1 - rect.x0) * 20, [&](int b0, int b1) {
+        for (int y = rect.y0 + b0; y < rect.y0 + b1; ++y) {
+            std::uint8_t* o = out.Row(y) + 3 * std::size_t(rect.x0);
+            for (int x = rect.x0; x < rect.x1; ++x, o += 3) {
+                const std::uint32_t h = Hash(std::uint32_t(x), std::uint32_t(y), 0);
+                const std::uint32_t h2 = Hash(std::uint32_t(x), std::uint32_t(y), 1);
+                const int dx = int(std::lround((Unit(h) - Unit(h >> 16)) * jitter));
+                const int dy = int(std::lround((Unit(h2) - Unit(h2 >> 16)) * jitter));
+                const std::uint16_t* q =
+                    plane.Row(y - rect.y0 + plane.pad + dy) + std::size_t(x - rect.x0 + plane.pad + dx) * 4;
+                const std::uint32_t weight = std::max<std::uint32_t>(1, q[3]);
+                for (int c = 0; c < 3; ++c)
+                    o[c] = ClampByte(int((std::uint32_t(q[c]) * 255 + weight / 2) / weight));
+            }
         }
-    }
+    });
     return out;
 }
 
@@ -366,52 +369,58 @@ Picture Curl(const Picture& picture, bool foreground, bool background, bool orig
     const double radius = std::max(1.0, 0.06 * std::min(w, h));
     const double halfTurn = std::numbers::pi * radius;
     auto insidePage = [&](double x, double y) { return x >= 0 && y >= 0 && x < w && y < h; };
+    // The flat part of the curl reaches no farther back from the fold than the corner lies beyond it.
+    const double reachBack = (cx - px) * nx + (cy - py) * ny - halfTurn;
 
-    for (int y = rect.y0; y < rect.y1; ++y) {
-        std::uint8_t* o = out.Row(y) + 3 * std::size_t(rect.x0);
-        for (int x = rect.x0; x < rect.x1; ++x, o += 3) {
-            const double ux = x - rect.x0 + 0.5, uy = y - rect.y0 + 0.5;
-            const double d = (ux - px) * nx + (uy - py) * ny; // signed distance beyond the fold
-            // Foot of the pixel on the fold line; page points lie at foot + t * n.
-            const double fx = ux - d * nx, fy = uy - d * ny;
-            double t = -1, light = 1;
-            if (d >= 0 && d <= radius) {
-                const double theta = std::numbers::pi - std::asin(std::min(1.0, d / radius)); // upper layer
-                t = radius * theta;
-                light = 0.7 + 0.3 * std::sin(theta);
-                if (!insidePage(fx + t * nx, fy + t * ny))
-                    t = -1;
-            } else if (d < 0) {
-                t = halfTurn - d; // the flat, mirrored part of the curl
-                light = 0.7;
-                if (!insidePage(fx + t * nx, fy + t * ny))
-                    t = -1;
-            }
-            if (t >= 0) {
-                const double sx = fx + t * nx, sy = fy + t * ny;
-                const int ix = rect.x0 + std::clamp(int(sx), 0, int(w) - 1);
-                const int iy = rect.y0 + std::clamp(int(sy), 0, int(h) - 1);
-                const std::uint8_t* s = picture.Row(iy) + 3 * std::size_t(ix);
-                const std::uint8_t paperBgr[3] = {paper.b, paper.g, paper.r};
-                for (int c = 0; c < 3; ++c)
-                    o[c] = ClampByte(int(std::lround(light * (opacity * paperBgr[c] + (1 - opacity) * s[c]))));
-                continue;
-            }
-            if (d > 0) {
-                // Where the page was: the picture or the colour, shaded along the curl.
-                double shade = 1;
-                if (underShade && d < 3 * radius)
-                    shade = 0.45 + 0.55 * std::clamp((d - radius) / (2 * radius), 0.0, 1.0);
-                if (!original) {
-                    o[0] = uncovered.b;
-                    o[1] = uncovered.g;
-                    o[2] = uncovered.r;
+    ForEachRowBand(rect.y1 - rect.y0, double(rect.x1 - rect.x0) * 40, [&](int b0, int b1) {
+        for (int y = rect.y0 + b0; y < rect.y0 + b1; ++y) {
+            std::uint8_t* o = out.Row(y) + 3 * std::size_t(rect.x0);
+            for (int x = rect.x0; x < rect.x1; ++x, o += 3) {
+                const double ux = x - rect.x0 + 0.5, uy = y - rect.y0 + 0.5;
+                const double d = (ux - px) * nx + (uy - py) * ny; // signed distance beyond the fold
+                if (d < 0 && d < -reachBack)
+                    continue;
+                // Foot of the pixel on the fold line; page points lie at foot + t * n.
+                const double fx = ux - d * nx, fy = uy - d * ny;
+                double t = -1, light = 1;
+                if (d >= 0 && d <= radius) {
+                    const double theta = std::numbers::pi - std::asin(std::min(1.0, d / radius)); // upper layer
+                    t = radius * theta;
+                    light = 0.7 + 0.3 * std::sin(theta);
+                    if (!insidePage(fx + t * nx, fy + t * ny))
+                        t = -1;
+                } else if (d < 0) {
+                    t = halfTurn - d; // the flat, mirrored part of the curl
+                    light = 0.7;
+                    if (!insidePage(fx + t * nx, fy + t * ny))
+                        t = -1;
                 }
-                for (int c = 0; c < 3; ++c)
-                    o[c] = ClampByte(int(std::lround(o[c] * shade)));
+                if (t >= 0) {
+                    const double sx = fx + t * nx, sy = fy + t * ny;
+                    const int ix = rect.x0 + std::clamp(int(sx), 0, int(w) - 1);
+                    const int iy = rect.y0 + std::clamp(int(sy), 0, int(h) - 1);
+                    const std::uint8_t* s = picture.Row(iy) + 3 * std::size_t(ix);
+                    const std::uint8_t paperBgr[3] = {paper.b, paper.g, paper.r};
+                    for (int c = 0; c < 3; ++c)
+                        o[c] = ClampByte(int(std::lround(light * (opacity * paperBgr[c] + (1 - opacity) * s[c]))));
+                    continue;
+                }
+                if (d > 0) {
+                    // Where the page was: the picture or the colour, shaded along the curl.
+                    double shade = 1;
+                    if (underShade && d < 3 * radius)
+                        shade = 0.45 + 0.55 * std::clamp((d - radius) / (2 * radius), 0.0, 1.0);
+                    if (!original) {
+                        o[0] = uncovered.b;
+                        o[1] = uncovered.g;
+                        o[2] = uncovered.r;
+                    }
+                    for (int c = 0; c < 3; ++c)
+                        o[c] = ClampByte(int(std::lround(o[c] * shade)));
+                }
             }
         }
-    }
+    });
     return out;
 }
 
