@@ -240,31 +240,45 @@ Picture OilPainting(const Picture& picture, int value, const Area& area)
             std::uint32_t b, g, r;
         };
         std::array<Bin, Levels> bins{};
+        // The most frequent level (the lowest of equals) follows each added pixel; only taking a pixel from it
+        // can demote it, and then the levels are searched again.
+        std::size_t best = 0;
+        auto search = [&] {
+            best = 0;
+            for (std::size_t l = 1; l < bins.size(); ++l)
+                if (bins[l].count > bins[best].count)
+                    best = l;
+        };
         auto add = [&](int y, int x) {
             for (int j = y - radius; j <= y + radius; ++j) {
                 const std::uint8_t* p = source.Row(j) + source.Column(x);
-                Bin& bin = bins[levelAt(x, j)];
+                const std::size_t l = levelAt(x, j);
+                Bin& bin = bins[l];
                 ++bin.count, bin.b += p[0], bin.g += p[1], bin.r += p[2];
+                if (bin.count > bins[best].count || (bin.count == bins[best].count && l < best))
+                    best = l;
             }
         };
         auto remove = [&](int y, int x) {
+            bool searchAgain = false;
             for (int j = y - radius; j <= y + radius; ++j) {
                 const std::uint8_t* p = source.Row(j) + source.Column(x);
-                Bin& bin = bins[levelAt(x, j)];
+                const std::size_t l = levelAt(x, j);
+                Bin& bin = bins[l];
                 --bin.count, bin.b -= p[0], bin.g -= p[1], bin.r -= p[2];
+                searchAgain = searchAgain || l == best;
             }
+            if (searchAgain)
+                search();
         };
         for (int y = rect.y0 + b0; y < rect.y0 + b1; ++y) {
             bins.fill({});
+            best = 0;
             for (int x = rect.x0 - radius; x < rect.x0 + radius; ++x)
                 add(y, x);
             std::uint8_t* q = out.Row(y) + 3 * std::size_t(rect.x0);
             for (int x = rect.x0; x < rect.x1; ++x, q += 3) {
                 add(y, x + radius);
-                std::size_t best = 0;
-                for (std::size_t l = 1; l < bins.size(); ++l)
-                    if (bins[l].count > bins[best].count)
-                        best = l;
                 const Bin& bin = bins[best];
                 const std::uint32_t half = std::uint32_t(bin.count / 2);
                 q[0] = std::uint8_t((bin.b + half) / std::uint32_t(bin.count));
