@@ -56,7 +56,8 @@ bool IsWhole(const Picture& picture, const Area& area)
     return r.x0 == 0 && r.y0 == 0 && r.x1 == picture.Width() && r.y1 == picture.Height();
 }
 
-// Operations that always work on a whole picture honour an area by working on a copy of that part.
+// Operations that always work on a whole picture honour an area by working on a copy of that part, as if it
+// were the picture.
 template <typename F>
 Picture OnPart(const Picture& picture, const Area& area, F operation)
 {
@@ -72,6 +73,22 @@ Picture OnPart(const Picture& picture, const Area& area, F operation)
     const Picture result = operation(part);
     for (int y = r.y0; y < r.y1; ++y)
         std::memcpy(out.Row(y) + 3 * std::size_t(r.x0), result.Row(y - r.y0), 3 * std::size_t(part.Width()));
+    return out;
+}
+
+// The operation on the whole picture, kept only inside the area (for Lens, whose rectangle is in picture
+// coordinates whatever the area).
+template <typename F>
+Picture KeepInside(const Picture& picture, const Area& area, F operation)
+{
+    Picture result = operation(picture);
+    if (IsWhole(picture, area))
+        return result;
+    const PixelRect r = ResolveArea(area, picture.Width(), picture.Height());
+    Picture out = picture;
+    for (int y = r.y0; y < r.y1 && r.x1 > r.x0; ++y)
+        std::memcpy(out.Row(y) + 3 * std::size_t(r.x0), result.Row(y) + 3 * std::size_t(r.x0),
+                    3 * std::size_t(r.x1 - r.x0));
     return out;
 }
 
@@ -171,8 +188,8 @@ std::vector<EffectSpec> BuildTable()
           Int("LeRefractions", "Refraction", 1, 20, 2)},
          {},
          [](const Picture& p, const ParamValues& v, const Area& a) {
-             return OnPart(p, a, [&](const Picture& part) {
-                 return Lens(part, I(v, 0), I(v, 1), I(v, 2), I(v, 3), v[4]);
+             return KeepInside(p, a, [&](const Picture& whole) {
+                 return Lens(whole, I(v, 0), I(v, 1), I(v, 2), I(v, 3), v[4]);
              });
          }});
     add({15, "WaButton", "Wave Effect", "Distort", "Wave", "Effects - Wave Effect", D::Form2, "Wave", "Wave",

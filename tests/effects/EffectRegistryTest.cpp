@@ -130,6 +130,37 @@ TEST(EffectRegistry, RefusesValuesOutsideTheRangeWithTheValidOnes)
     EXPECT_NE(CheckParamValue(colour, double(0x1000000)), "");
 }
 
+TEST(EffectRegistry, AreasCutOutThePictureExceptForTheLensRectangle)
+{
+    const Picture p = test::MakeTestPicture(146, 113, 4);
+    const Area right{73, 0, 146, 113};
+    auto inside = [&](const Picture& a, const Picture& b) {
+        for (int y = 0; y < 113; ++y)
+            for (int x = 73; x < 146; ++x)
+                if (!(a.Pixel(x, y) == b.Pixel(x, y)))
+                    return false;
+        return true;
+    };
+    // The lens rectangle is in picture coordinates whatever the area.
+    const EffectSpec& lens = *FindEffectByButton("LeButton");
+    ParamValues v = lens.Defaults();
+    v[0] = 80, v[1] = 20, v[2] = 50, v[3] = 50;
+    const Picture whole = lens.run(p, v, {});
+    ASSERT_FALSE(whole.SamePixels(p));
+    EXPECT_TRUE(inside(lens.run(p, v, right), whole));
+    // Tile works on the cut-out part as if it were the picture.
+    const EffectSpec& tile = *FindEffectByButton("TiButton");
+    Picture part(73, 113);
+    for (int y = 0; y < 113; ++y)
+        for (int x = 0; x < 73; ++x)
+            part.SetPixel(x, y, p.Pixel(73 + x, y));
+    const Picture tiledPart = tile.run(part, {}, {});
+    const Picture tiled = tile.run(p, {}, right);
+    for (int y = 0; y < 113; ++y)
+        for (int x = 0; x < 73; ++x)
+            ASSERT_EQ(tiled.Pixel(73 + x, y), tiledPart.Pixel(x, y)) << x << "," << y;
+}
+
 // Properties every effect keeps, run through the registry as every caller runs them.
 class EveryEffect : public testing::TestWithParam<int> {
 protected:
