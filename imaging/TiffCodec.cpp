@@ -200,8 +200,9 @@ bool ReadGrey16(TIFF* tif, MemoryFile& file, Picture& picture)
     return true;
 }
 
-// Decodes the current directory through libtiff's RGBA interface, a band of rows at a time.
-Picture DecodeRgba(TIFF* tif, MemoryFile& file)
+// Decodes the current directory: 16-bit grey strips directly, everything else through libtiff's RGBA
+// interface, a band of rows at a time.
+Picture DecodeDirectory(TIFF* tif, MemoryFile& file)
 {
     char message[1024] = "";
     if (!TIFFRGBAImageOK(tif, message))
@@ -272,7 +273,7 @@ DecodedPicture ReadTiff(ByteView data)
     std::uint16_t bits = 1, samples = 1;
     TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &bits);
     TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
-    Picture picture = DecodeRgba(tif.get(), file);
+    Picture picture = DecodeDirectory(tif.get(), file);
     return {std::move(picture), int(bits) * int(samples)};
 }
 
