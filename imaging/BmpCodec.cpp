@@ -233,7 +233,6 @@ Picture DecodeDibPixels(const DibHeader& h, ByteView bits, std::vector<std::uint
         if (bits.size() < 2)
             throw ImagingError(Truncated);
         Picture picture(h.width, h.height);
-        AdviseHugePages(picture.Bits(), picture.ByteSize());
         DecodeRle(h, bits, picture);
         return picture;
     }
@@ -243,7 +242,6 @@ Picture DecodeDibPixels(const DibHeader& h, ByteView bits, std::vector<std::uint
     if (bits.size() < stride * std::size_t(h.height - 1) + lastRow)
         throw ImagingError(Truncated);
     Picture picture(h.width, h.height);
-    AdviseHugePages(picture.Bits(), picture.ByteSize());
     const std::uint8_t* src = bits.data();
     auto target = [&](int row) { return picture.Row(h.topDown ? row : h.height - 1 - row); };
     if (h.bits <= 8) {

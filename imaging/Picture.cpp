@@ -1,5 +1,6 @@
 #include "imaging/Picture.h"
 
+#include "imaging/HugePages.h"
 #include "imaging/ImagingError.h"
 
 #include <algorithm>
@@ -25,6 +26,7 @@ Picture::Picture(int width, int height)
     if (!bytes)
         throw ImagingError("Not enough memory for a picture of " + std::to_string(width) + " x " +
                            std::to_string(height) + ".");
+    AdviseHugePages(bytes, stride * std::size_t(height));
     data_.reset(bytes);
     width_ = width;
     height_ = height;
@@ -50,6 +52,7 @@ Picture& Picture::operator=(const Picture& other)
         auto* bytes = static_cast<std::uint8_t*>(std::malloc(other.ByteSize()));
         if (!bytes)
             throw ImagingError("Not enough memory to copy a picture.");
+        AdviseHugePages(bytes, other.ByteSize());
         data_.reset(bytes);
         width_ = other.width_;
         height_ = other.height_;

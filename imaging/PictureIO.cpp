@@ -1,5 +1,6 @@
 #include "imaging/PictureIO.h"
 
+#include "imaging/HugePages.h"
 #include "imaging/ImagingError.h"
 
 #include <algorithm>
@@ -184,7 +185,7 @@ Bytes ReadWholeFile(const std::string& path)
         ::close(fd);
         throw ImagingError("\"" + path + "\" is not a readable file.");
     }
-    Bytes bytes(std::size_t(info.st_size));
+    Bytes bytes = OutputBuffer(std::size_t(info.st_size));
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
