@@ -429,15 +429,17 @@ TEST_F(DocumentWindow, ViewShowsThePictureAtEveryZoom)
     document->OpenPictureFile(WritePicture("paint.png", 64, 48));
     EXPECT_TRUE(Shown(*document).SamePixels(picture));
 
-    document->ZoomPercent = 200; // as the navigation window sets it
-    document->RefreshZoom(0, 0);
-    const Picture doubled = Shown(*document);
-    ASSERT_EQ(doubled.Width(), 128);
-    int wrong = 0;
-    for (int y = 0; y < 96; ++y)
-        for (int x = 0; x < 128; ++x)
-            wrong += !(doubled.Pixel(x, y) == picture.Pixel(x / 2, y / 2));
-    EXPECT_EQ(wrong, 0);
+    for (int factor : {2, 4}) {
+        document->ZoomPercent = 100.0 * factor; // as the navigation window sets it
+        document->RefreshZoom(0, 0);
+        const Picture magnified = Shown(*document);
+        ASSERT_EQ(magnified.Width(), 64 * factor);
+        int wrong = 0;
+        for (int y = 0; y < magnified.Height(); ++y)
+            for (int x = 0; x < magnified.Width(); ++x)
+                wrong += !(magnified.Pixel(x, y) == picture.Pixel(x / factor, y / factor));
+        EXPECT_EQ(wrong, 0) << factor * 100 << "%";
+    }
 
     for (double zoom : {50.0, 25.0, 10.0, 20.1}) {
         document->ZoomPercent = zoom;
