@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -129,6 +130,34 @@ TEST(OilPaint, RemovesSpecklesAndKeepsFewColoursFew)
             const Bgr c = out.Pixel(x, y);
             ASSERT_TRUE(c == (Bgr{200, 40, 40}) || c == (Bgr{30, 200, 90})) << x << "," << y;
         }
+}
+
+TEST(OilPaint, MatchesAPlainCountOfEveryWindow)
+{
+    // The sliding window and the level it follows against counting each window from scratch.
+    const Picture in = zelpix::test::MakeTestPicture(37, 29, 21);
+    auto plain = [&](int x, int y, int radius) {
+        int count[32] = {}, sum[32][3] = {};
+        for (int j = y - radius; j <= y + radius; ++j)
+            for (int i = x - radius; i <= x + radius; ++i) {
+                const Bgr c = in.Pixel(std::clamp(i, 0, 36), std::clamp(j, 0, 28));
+                const int level = (c.b + c.g + c.r) * 32 / 766;
+                ++count[level], sum[level][0] += c.b, sum[level][1] += c.g, sum[level][2] += c.r;
+            }
+        int best = 0;
+        for (int l = 1; l < 32; ++l)
+            if (count[l] > count[best])
+                best = l;
+        const int n = count[best];
+        return Bgr{std::uint8_t((sum[best][0] + n / 2) / n), std::uint8_t((sum[best][1] + n / 2) / n),
+                   std::uint8_t((sum[best][2] + n / 2) / n)};
+    };
+    for (int radius : {1, 3, 20}) {
+        const Picture out = OilPainting(in, radius, Area{});
+        for (int y = 0; y < 29; ++y)
+            for (int x = 0; x < 37; ++x)
+                ASSERT_EQ(out.Pixel(x, y), plain(x, y, radius)) << x << "," << y << " radius " << radius;
+    }
 }
 
 // ---- Pixel Fix
