@@ -297,20 +297,19 @@ DecodedPicture ReadBmp(ByteView data)
     return decoded;
 }
 
-Bytes WriteBmp(const Picture& picture)
+Bytes BmpFileHeader(const Picture& picture)
 {
     if (picture.IsEmpty())
         throw ImagingError("There is no picture to write.");
-    const std::size_t stride = picture.Stride(); // the same padding as a 24-bit bitmap row
     const std::size_t imageSize = picture.ByteSize();
     const std::size_t headers = FileHeaderSize + 40;
     if (headers + imageSize > 0xFFFFFFFFu)
         throw ImagingError("The picture is too large for a Windows bitmap file.");
-    Bytes out = OutputBuffer(headers + imageSize);
+    Bytes out(headers, 0);
     std::uint8_t* p = out.data();
     p[0] = 'B';
     p[1] = 'M';
-    PutLe32(p + 2, std::uint32_t(out.size()));
+    PutLe32(p + 2, std::uint32_t(headers + imageSize));
     PutLe32(p + 10, std::uint32_t(headers));
     PutLe32(p + 14, 40);
     PutLe32(p + 18, std::uint32_t(picture.Width()));
@@ -318,7 +317,16 @@ Bytes WriteBmp(const Picture& picture)
     PutLe16(p + 26, 1);
     PutLe16(p + 28, 24);
     PutLe32(p + 34, std::uint32_t(imageSize));
-    std::uint8_t* dst = p + headers;
+    return out;
+}
+
+Bytes WriteBmp(const Picture& picture)
+{
+    const Bytes header = BmpFileHeader(picture);
+    const std::size_t stride = picture.Stride(); // the same padding as a 24-bit bitmap row
+    Bytes out = OutputBuffer(header.size() + picture.ByteSize());
+    std::memcpy(out.data(), header.data(), header.size());
+    std::uint8_t* dst = out.data() + header.size();
     for (int y = picture.Height() - 1; y >= 0; --y, dst += stride)
         std::memcpy(dst, picture.Row(y), stride);
     return out;

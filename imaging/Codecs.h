@@ -41,6 +41,9 @@ DecodedPicture ReadWithGeneralLoader(ByteView data, const std::string& extension
 
 // --- writers ---
 Bytes WriteBmp(const Picture& picture);         // 24-bit Windows bitmap, bottom-up
+// The file and info headers of WriteBmp's file; the pixel rows follow them bottom-up, exactly as the
+// picture holds them (the same row padding), so a file can be written from the picture without a copy.
+Bytes BmpFileHeader(const Picture& picture);
 Bytes WritePcx(const Picture& picture);         // 24-bit, three planes, RLE
 enum class PnmKind { Bitmap, Grey, Colour };    // "pbm" P4, "pgm" P5, "ppm"/"pxm" P6
 Bytes WritePnm(const Picture& picture, PnmKind kind);

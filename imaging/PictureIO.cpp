@@ -11,7 +11,10 @@
 #include <filesystem>
 #include <initializer_list>
 #include <optional>
+#include <span>
+#include <vector>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace zelpix {
@@ -212,26 +215,90 @@ PictureFile ReadPictureFile(const std::string& path, ReaderTable table)
     }
 }
 
+namespace {
+
+enum class Writer { Jpeg, Jp2, J2k, Gif, Tiff, Pcx, Png, Pbm, Pgm, Ppm, Targa, Bmp };
+
+Writer ChooseWriter(const std::string& ext)
+{
+    if (IsOneOf(ext, {"jpg", "jpeg", "jpe"})) return Writer::Jpeg;
+    if (ext == "jp2") return Writer::Jp2;
+    if (IsOneOf(ext, {"j2k", "jpc", "j2c"})) return Writer::J2k;
+    if (ext == "gif") return Writer::Gif;
+    if (IsOneOf(ext, {"tif", "tiff", "fax", "g3n", "g3f"})) return Writer::Tiff;
+    if (IsOneOf(ext, {"pcx", "pcc"})) return Writer::Pcx;
+    if (ext == "png") return Writer::Png;
+    if (ext == "pbm") return Writer::Pbm;
+    if (ext == "pgm") return Writer::Pgm;
+    if (IsOneOf(ext, {"pxm", "ppm"})) return Writer::Ppm;
+    if (IsOneOf(ext, {"tga", "targa", "vda", "icb", "vst", "pix"})) return Writer::Targa;
+    // "bmp", "dib", "rle", "ico", "icon" and any other extension ("blz", "cur"): Windows bitmap data.
+    return Writer::Bmp;
+}
+
+}  // namespace
+
 Bytes EncodePicture(const Picture& picture, const std::string& ext)
 {
     if (picture.IsEmpty())
         throw ImagingError("There is no picture to write.");
-    if (IsOneOf(ext, {"jpg", "jpeg", "jpe"})) return WriteJpeg(picture);
-    if (ext == "jp2") return WriteJpeg2000(picture, false);
-    if (IsOneOf(ext, {"j2k", "jpc", "j2c"})) return WriteJpeg2000(picture, true);
-    if (ext == "gif") return WriteGif216(picture);
-    if (IsOneOf(ext, {"tif", "tiff", "fax", "g3n", "g3f"})) return WriteTiff(picture);
-    if (IsOneOf(ext, {"pcx", "pcc"})) return WritePcx(picture);
-    if (ext == "png") return WritePng(picture);
-    if (ext == "pbm") return WritePnm(picture, PnmKind::Bitmap);
-    if (ext == "pgm") return WritePnm(picture, PnmKind::Grey);
-    if (IsOneOf(ext, {"pxm", "ppm"})) return WritePnm(picture, PnmKind::Colour);
-    if (IsOneOf(ext, {"tga", "targa", "vda", "icb", "vst", "pix"})) return WriteTarga(picture);
-    // "bmp", "dib", "rle", "ico", "icon" and any other extension ("blz", "cur"): Windows bitmap data.
-    return WriteBmp(picture);
+    switch (ChooseWriter(ext)) {
+    case Writer::Jpeg: return WriteJpeg(picture);
+    case Writer::Jp2: return WriteJpeg2000(picture, false);
+    case Writer::J2k: return WriteJpeg2000(picture, true);
+    case Writer::Gif: return WriteGif216(picture);
+    case Writer::Tiff: return WriteTiff(picture);
+    case Writer::Pcx: return WritePcx(picture);
+    case Writer::Png: return WritePng(picture);
+    case Writer::Pbm: return WritePnm(picture, PnmKind::Bitmap);
+    case Writer::Pgm: return WritePnm(picture, PnmKind::Grey);
+    case Writer::Ppm: return WritePnm(picture, PnmKind::Colour);
+    case Writer::Targa: return WriteTarga(picture);
+    case Writer::Bmp: return WriteBmp(picture);
+    }
+    throw ImagingError("No writer.");
 }
 
 void WriteFileAtomically(const std::string& path, ByteView bytes)
+{
+    const ByteView pieces[] = {bytes};
+    WriteFileAtomically(path, pieces);
+}
+
+namespace {
+
+// Writes every piece in order; returns 0 or the errno of the failure.
+int WritePieces(int fd, std::span<const ByteView> pieces)
+{
+    std::vector<iovec> chunks;
+    chunks.reserve(pieces.size());
+    for (const ByteView piece : pieces)
+        if (!piece.empty())
+            chunks.push_back({const_cast<std::uint8_t*>(piece.data()), piece.size()});
+    const int most = int(std::min<long>(::sysconf(_SC_IOV_MAX) > 0 ? ::sysconf(_SC_IOV_MAX) : 16, 1024));
+    std::size_t next = 0;
+    while (next < chunks.size()) {
+        const int count = int(std::min<std::size_t>(chunks.size() - next, std::size_t(most)));
+        const ssize_t n = ::writev(fd, chunks.data() + next, count);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : ENOSPC;
+        // Step over what was written, possibly part of a chunk.
+        std::size_t done = std::size_t(n);
+        while (done > 0 && done >= chunks[next].iov_len)
+            done -= chunks[next++].iov_len;
+        if (done > 0) {
+            chunks[next].iov_base = static_cast<std::uint8_t*>(chunks[next].iov_base) + done;
+            chunks[next].iov_len -= done;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::string& path, std::span<const ByteView> pieces)
 {
     const std::filesystem::path target(path);
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
@@ -239,18 +306,7 @@ void WriteFileAtomically(const std::string& path, ByteView bytes)
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         throw ImagingError("Cannot write file \"" + path + "\": " + std::strerror(errno) + ".");
-    std::size_t done = 0;
-    int error = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : ENOSPC;
-            break;
-        }
-        done += std::size_t(n);
-    }
+    int error = WritePieces(fd, pieces);
     // Files get the usual permissions, not mkstemp's private ones.
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -268,8 +324,20 @@ void WriteFileAtomically(const std::string& path, ByteView bytes)
 
 void WritePictureFile(const Picture& picture, const std::string& path)
 {
-    const Bytes bytes = EncodePicture(picture, LowerExtension(path));
-    WriteFileAtomically(path, bytes);
+    const std::string ext = LowerExtension(path);
+    if (picture.IsEmpty() || ChooseWriter(ext) != Writer::Bmp) {
+        const Bytes bytes = EncodePicture(picture, ext);
+        WriteFileAtomically(path, bytes);
+        return;
+    }
+    // Bitmap data goes to the file straight from the picture's rows, bottom-up.
+    const Bytes header = BmpFileHeader(picture);
+    std::vector<ByteView> pieces;
+    pieces.reserve(std::size_t(picture.Height()) + 1);
+    pieces.emplace_back(header);
+    for (int y = picture.Height() - 1; y >= 0; --y)
+        pieces.emplace_back(picture.Row(y), picture.Stride());
+    WriteFileAtomically(path, pieces);
 }
 
 }  // namespace zelpix

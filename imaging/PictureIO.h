@@ -35,6 +35,8 @@ Bytes EncodePicture(const Picture& picture, const std::string& extension);
 void WritePictureFile(const Picture& picture, const std::string& path);
 // Writes bytes atomically to a path (the same temporary-and-rename rule).
 void WriteFileAtomically(const std::string& path, ByteView bytes);
+// The same for a file made of several pieces, written in order.
+void WriteFileAtomically(const std::string& path, std::span<const ByteView> pieces);
 // Reads a whole file; throws ImagingError naming it when it cannot be read.
 Bytes ReadWholeFile(const std::string& path);
 
