@@ -322,18 +322,6 @@ void TForm1::DocumentActivated(QMdiSubWindow* window)
     }
 }
 
-template <typename Work>
-bool TForm1::Guarded(Work&& work)
-{
-    try {
-        work();
-        return true;
-    } catch (const std::exception& error) {
-        ShowErrorMessage(this, QString::fromLocal8Bit(error.what()));
-    }
-    return false;
-}
-
 bool TForm1::OpenInNewWindow(const QString& path)
 {
     TEform1* document = NewDocumentWindow();

@@ -3,12 +3,17 @@
 #include "app/core/OptionSettings.h"
 #include "document/DocumentHost.h"
 #include "imaging/Picture.h"
+#include "platform/Prompts.h"
+#include "platform/Scanner.h"
 
 #include <QList>
 #include <QMainWindow>
+#include <QPrinter>
 #include <QStringList>
 #include <QTimer>
 #include <array>
+#include <exception>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -19,6 +24,7 @@ class QToolBar;
 
 namespace zelpix {
 
+class TAboutForm;
 class TEform1;
 
 class TForm1 : public QMainWindow, public DocumentHost {
@@ -101,6 +107,39 @@ public slots:
     void ImageViewBar1Click();
     void ImageProcessBar1Click();
 
+    // File
+    void saveallClick();
+    void PrintSetup1Click();
+    void printClick();
+    void acquireClick();
+    // Edit
+    void ResetImage1Click();
+    void CopyToClick();
+    void PasteNewClick();
+    void MemorizeClick();
+    void EraseClick();
+    // Image
+    void HorizontalMirrorClick();
+    void VerticalMirrorClick();
+    void NegativeClick();
+    void GrayScaleClick();
+    // Window
+    void Cascade1Click();
+    void TileHorizontally1Click();
+    void TileVertically1Click();
+    void MinimizeAll1Click();
+    void ArrangeAll1Click();
+    void Close2Click();
+    void CloseAll1Click();
+    // Help
+    void About1Click();
+
+public:
+    // The scanner that Scan uses; SANE unless another one is set (the main window keeps it).
+    void SetScanner(std::unique_ptr<Scanner> scanner);
+    // The printer that Print Setup sets up and Print prints on.
+    QPrinter& Printer();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -122,7 +161,19 @@ private:
     void FormCloseQuery();
     void FormClose();
     // Runs a command; an error it does not handle ends it with the standard error box.
-    template <typename Work> bool Guarded(Work&& work);
+    template <typename Work> bool Guarded(Work&& work)
+    {
+        try {
+            work();
+            return true;
+        } catch (const std::exception& error) {
+            ShowErrorMessage(this, QString::fromLocal8Bit(error.what()));
+        }
+        return false;
+    }
+    // A command that changes the active document's picture: the processing text and the document's file name
+    // in panel 0, the work, then "Ready: " and the file name. Nothing without a document.
+    template <typename Work> void ProcessActiveDocument(const QString& processing, Work&& work);
     void DocumentActivated(QMdiSubWindow* window);
 
     QString programFolder_;
@@ -132,6 +183,9 @@ private:
     std::array<QAction*, ViewItemCount> viewChecks_{};
     std::array<QAction*, RecentSlotCount> recentSlots_{};
     std::array<QLabel*, 7> panels_{};
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<Scanner> scanner_;
+    TAboutForm* aboutForm_ = nullptr;
 };
 
 }  // namespace zelpix

@@ -4,6 +4,7 @@
 #include "document/DocumentHost.h"
 #include "document/DocumentView.h"
 #include "document/ops/HistoryNaming.h"
+#include "document/ops/Mirrors.h"
 #include "imaging/FileSize.h"
 #include "imaging/ImagingError.h"
 #include "imaging/PictureIO.h"
@@ -19,6 +20,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <atomic>
+#include <utility>
 
 namespace zelpix {
 
@@ -208,6 +210,74 @@ void TEform1::ReplaceFromClipboard()
     SizeText = SizeTextOf(WorkingPicture);
     setWindowTitle(QFileInfo(FileName).fileName() + QStringLiteral(" - ") + SizeText);
     emit ZoomReported(QStringLiteral("100%"), 800);
+}
+
+void TEform1::InstallUntitledPicture(Picture picture, const QString& captionPrefix)
+{
+    if (picture.IsEmpty())
+        throw ImagingError("The picture is empty.");
+    ImportPicture = std::move(picture);
+    InstallPicture();
+    FitWindowToView();
+    FileName.clear();
+    SizeText = SizeTextOf(WorkingPicture);
+    setWindowTitle(captionPrefix + SizeText);
+    emit ZoomReported(QStringLiteral("100%"), 800);
+    RecordHistoryStep();
+}
+
+void TEform1::Commenouvelleimage1Click()
+{
+    const QImage image = QApplication::clipboard()->image();
+    if (image.isNull())
+        throw ImagingError("No image in clipboard.");
+    InstallUntitledPicture(PictureFromImage(image), QStringLiteral("Untitled - "));
+}
+
+namespace {
+
+// The hourglass while a command works on the picture.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace
+
+void TEform1::BtmiroirHClick()
+{
+    BusyCursor busy;
+    PreviousPicture = WorkingPicture;
+    MirrorLeftRight(WorkingPicture);
+    PaintView();
+    emit PreviewChanged();
+}
+
+void TEform1::NBtmiroirVClick()
+{
+    BusyCursor busy;
+    PreviousPicture = WorkingPicture;
+    MirrorTopBottom(WorkingPicture);
+    PaintView();
+    emit PreviewChanged();
+}
+
+void TEform1::Copier1Click()
+{
+    // A copy of the pixels: the clipboard outlives any change to the picture.
+    QApplication::clipboard()->setImage(WrapPicture(std::as_const(WorkingPicture)).copy());
+}
+
+void TEform1::Effacer1Click()
+{
+    PreviousPicture = WorkingPicture;
+    WorkingPicture.Fill({std::uint8_t(Panel6Color.blue()), std::uint8_t(Panel6Color.green()),
+                         std::uint8_t(Panel6Color.red())});
+    PaintView();
+    emit PreviewChanged();
 }
 
 Extent TEform1::ViewSize() const

@@ -37,6 +37,8 @@ public:
     int HistoryEnd = -1;
     bool HistoryStarted = false;
     bool PaintingEnabled = false;
+    // The tools' background colour (Panel6): erase fills with it.
+    QColor Panel6Color = QColor(0xC0, 0xC0, 0xC0);
 
     // Reads a file into this document. Throws ImagingError (nothing changed) when it cannot be decoded,
     // and std::exception when the history step fails.
@@ -51,6 +53,17 @@ public:
     void InstallPicture();
     // The clipboard's picture becomes this document's picture; throws ImagingError when there is none.
     void ReplaceFromClipboard();
+    // A picture from outside any file (clipboard, scanner) becomes this untitled document's picture, captioned
+    // captionPrefix followed by its size; takes the history step.
+    void InstallUntitledPicture(Picture picture, const QString& captionPrefix);
+
+    // Entry points of the document's own commands.
+    void BtmiroirHClick();  // mirror left to right
+    void NBtmiroirVClick(); // mirror top to bottom
+    void Copier1Click();    // the clipboard receives the picture
+    void Effacer1Click();   // the picture is filled with the background colour
+    // The clipboard's picture as an untitled picture "Untitled - W * H"; throws ImagingError when there is none.
+    void Commenouvelleimage1Click();
 
     // kind: -1 zoom out, 1 zoom in, 2 best fit, anything else 100%; x, y: picture point to scroll to.
     void ChangeZoom(int kind, int x, int y);

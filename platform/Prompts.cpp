@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
 
 namespace zelpix {
 
@@ -93,6 +95,18 @@ bool WidgetPrompts::Font(QWidget* parent, QFont& font)
     if (ok)
         font = chosen;
     return ok;
+}
+
+bool WidgetPrompts::PrintSetup(QWidget* parent, QPrinter& printer)
+{
+    QPageSetupDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool WidgetPrompts::Print(QWidget* parent, QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace zelpix

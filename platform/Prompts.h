@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+class QPrinter;
 class QWidget;
 
 namespace zelpix {
@@ -40,6 +41,9 @@ public:
     virtual QColor Color(QWidget* parent, const QColor& initial) = 0;
     // False when cancelled.
     virtual bool Font(QWidget* parent, QFont& font) = 0;
+    // The printer set-up (page and printer choice) and the print dialog; false when cancelled.
+    virtual bool PrintSetup(QWidget* parent, QPrinter& printer) = 0;
+    virtual bool Print(QWidget* parent, QPrinter& printer) = 0;
 };
 
 // The service in use: the widget dialogs unless a test has installed another one.
@@ -59,6 +63,8 @@ public:
     QString Folder(QWidget* parent, const FileRequest& request) override;
     QColor Color(QWidget* parent, const QColor& initial) override;
     bool Font(QWidget* parent, QFont& font) override;
+    bool PrintSetup(QWidget* parent, QPrinter& printer) override;
+    bool Print(QWidget* parent, QPrinter& printer) override;
 };
 
 }  // namespace zelpix

@@ -69,4 +69,16 @@ bool ScriptedPrompts::Font(QWidget*, QFont&)
     return false;
 }
 
+bool ScriptedPrompts::PrintSetup(QWidget*, QPrinter& printer)
+{
+    const PrinterAnswer answer = Take(printSetups, "printer set-up dialog", QString());
+    return answer && answer(printer);
+}
+
+bool ScriptedPrompts::Print(QWidget*, QPrinter& printer)
+{
+    const PrinterAnswer answer = Take(printDialogs, "print dialog", QString());
+    return answer && answer(printer);
+}
+
 }  // namespace zelpix::test

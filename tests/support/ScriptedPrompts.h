@@ -4,6 +4,7 @@
 #include "platform/Prompts.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace zelpix::test {
@@ -17,6 +18,11 @@ public:
     std::deque<QStringList> openFiles;
     std::deque<QString> saveFiles;
     std::deque<QString> folders;
+    // The print and printer set-up dialogs: each answer sets the printer up as a user would and returns
+    // false for Cancel.
+    using PrinterAnswer = std::function<bool(QPrinter&)>;
+    std::deque<PrinterAnswer> printDialogs;
+    std::deque<PrinterAnswer> printSetups;
 
     std::vector<MessageRequest> messages; // every message shown, in order
     std::vector<FileRequest> fileRequests;
@@ -27,6 +33,8 @@ public:
     QString Folder(QWidget* parent, const FileRequest& request) override;
     QColor Color(QWidget* parent, const QColor& initial) override;
     bool Font(QWidget* parent, QFont& font) override;
+    bool PrintSetup(QWidget* parent, QPrinter& printer) override;
+    bool Print(QWidget* parent, QPrinter& printer) override;
 
 private:
     Prompts* previous_;
