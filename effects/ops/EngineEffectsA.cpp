@@ -1,6 +1,7 @@
 #include "effects/ops/EngineEffectsA.h"
 
 #include "effects/ops/ParallelRows.h"
+#include "effects/ops/SeededNoise.h"
 #include "imaging/ImagingError.h"
 #include "imaging/Round.h"
 
@@ -9,7 +10,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -48,23 +48,6 @@ void MapChannels(Picture& picture, const PixelRect& rect, const std::array<ByteT
             p[2] = tables[2][p[2]];
         }
     }
-}
-
-// A 32-bit hash of a pixel position and a sample number: the seeded random numbers of the scattering
-// effects. Hashing positions instead of drawing a sequence keeps results the same for any band split.
-inline std::uint32_t Hash(std::uint32_t x, std::uint32_t y, std::uint32_t k)
-{
-    std::uint64_t h = (std::uint64_t(x) << 32 | y) * 0x9E3779B97F4A7C15ull + k * 0xD1B54A32D192ED03ull + 0x5EED;
-    h ^= h >> 31;
-    h *= 0xBF58476D1CE4E5B9ull;
-    h ^= h >> 29;
-    return std::uint32_t(h >> 32);
-}
-
-// Uniform in [0, 1) from 16 bits of a hash.
-inline double Unit(std::uint32_t bits)
-{
-    return double(bits & 0xFFFF) / 65536.0;
 }
 
 // ---- box blur passes (Blur) ----
@@ -289,10 +272,9 @@ Picture Bled(const Picture& picture, int value, const Area& area)
         for (int y = rect.y0 + b0; y < rect.y0 + b1; ++y) {
             std::uint8_t* o = out.Row(y) + 3 * std::size_t(rect.x0);
             for (int x = rect.x0; x < rect.x1; ++x, o += 3) {
-                const std::uint32_t h = Hash(std::uint32_t(x), std::uint32_t(y), 0);
-                const std::uint32_t h2 = Hash(std::uint32_t(x), std::uint32_t(y), 1);
-                const int dx = int(std::lround((Unit(h) - Unit(h >> 16)) * jitter));
-                const int dy = int(std::lround((Unit(h2) - Unit(h2 >> 16)) * jitter));
+                const std::uint64_t h = PositionHash(std::uint64_t(x), std::uint64_t(y), 0);
+                const int dx = int(std::lround((HashLane(h, 0) + HashLane(h, 1)) / 2 * jitter));
+                const int dy = int(std::lround((HashLane(h, 2) + HashLane(h, 3)) / 2 * jitter));
                 const std::uint16_t* q =
                     plane.Row(y - rect.y0 + plane.pad + dy) + std::size_t(x - rect.x0 + plane.pad + dx) * 4;
                 const std::uint32_t weight = std::max<std::uint32_t>(1, q[3]);
