@@ -81,10 +81,11 @@ Picture Reduced(const Picture& picture, Reduce reduce)
     Picture result(picture.Width(), picture.Height());
     const int width = picture.Width();
     ForEachRowBand(picture.Height(), 8.0 * width, [&](int y0, int y1) {
+        const int n = width; // a local: byte stores could alias a captured reference
         for (int y = y0; y < y1; ++y) {
             const std::uint8_t* in = picture.Row(y);
             std::uint8_t* out = result.Row(y);
-            for (int x = 0; x < width; ++x) {
+            for (int x = 0; x < n; ++x) {
                 const Bgr c = reduce(in[3 * x], in[3 * x + 1], in[3 * x + 2]);
                 out[3 * x] = c.b, out[3 * x + 1] = c.g, out[3 * x + 2] = c.r;
             }

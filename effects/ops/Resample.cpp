@@ -149,12 +149,14 @@ Picture Nearest(const Picture& picture, int newWidth, int newHeight)
     for (int x = 0; x < newWidth; ++x)
         columns[std::size_t(x)] = int((std::int64_t(2 * x + 1) * picture.Width()) / (2 * std::int64_t(newWidth)));
     ForEachRowBand(newHeight, newWidth, [&](int y0, int y1) {
+        const int n = newWidth; // a local: byte stores could alias a captured reference
+        const int* column = columns.data();
         for (int y = y0; y < y1; ++y) {
             const int sy = int((std::int64_t(2 * y + 1) * picture.Height()) / (2 * std::int64_t(newHeight)));
             const std::uint8_t* in = picture.Row(sy);
             std::uint8_t* out = result.Row(y);
-            for (int x = 0; x < newWidth; ++x) {
-                const std::uint8_t* p = in + 3 * columns[std::size_t(x)];
+            for (int x = 0; x < n; ++x) {
+                const std::uint8_t* p = in + 3 * column[x];
                 out[3 * x] = p[0], out[3 * x + 1] = p[1], out[3 * x + 2] = p[2];
             }
         }
@@ -212,18 +214,20 @@ void VerticalPass(Rows<In> in, std::size_t rowElements, const Contributions& dow
                   std::size_t outStride)
 {
     ForEachRowBand(outRows, double(rowElements) * down.taps, [&](int y0, int y1) {
-        std::vector<std::int32_t> sums(rowElements);
+        const std::size_t n = rowElements; // a local: byte stores could alias a captured reference
+        std::vector<std::int32_t> sums(n);
         for (int y = y0; y < y1; ++y) {
             std::fill(sums.begin(), sums.end(), 0);
             const std::int32_t* w = &down.weights[std::size_t(y) * down.taps];
             for (int t = 0; t < down.taps; ++t) {
                 if (w[t] == 0)
                     continue;
-                AccumulateRow(sums.data(), in[down.first[std::size_t(y)] + t], rowElements, w[t]);
+                AccumulateRow(sums.data(), in[down.first[std::size_t(y)] + t], n, w[t]);
             }
             Out* o = out + outStride * std::size_t(y);
-            for (std::size_t i = 0; i < rowElements; ++i)
-                o[i] = Store<Out>(sums[i], PassShift<In>());
+            const std::int32_t* sum = sums.data();
+            for (std::size_t i = 0; i < n; ++i)
+                o[i] = Store<Out>(sum[i], PassShift<In>());
         }
     });
 }
@@ -233,13 +237,15 @@ template <typename In, typename Out>
 void HorizontalPass(Rows<In> in, int rows, const Contributions& across, int outWidth, Out* out, std::size_t outStride)
 {
     ForEachRowBand(rows, double(outWidth) * across.taps * 3, [&](int y0, int y1) {
-        const int taps = across.taps;
+        const int taps = across.taps, n = outWidth; // locals: byte stores could alias captured references
+        const int* first = across.first.data();
+        const std::int32_t* weights = across.weights.data();
         for (int y = y0; y < y1; ++y) {
             const In* row = in[y];
             Out* o = out + outStride * std::size_t(y);
-            for (int x = 0; x < outWidth; ++x) {
-                const In* p = row + 3 * std::size_t(across.first[std::size_t(x)]);
-                const std::int32_t* w = &across.weights[std::size_t(x) * taps];
+            for (int x = 0; x < n; ++x) {
+                const In* p = row + 3 * std::size_t(first[x]);
+                const std::int32_t* w = weights + std::size_t(x) * taps;
                 std::int32_t b = 0, g = 0, r = 0;
                 for (int t = 0; t < taps; ++t) {
                     b += w[t] * p[3 * t];

@@ -20,9 +20,10 @@ Picture QuarterTurns(const Picture& picture, int turns)
     Picture result(swap ? h : w, swap ? w : h);
     const int outWidth = result.Width();
     ForEachRowBand(result.Height(), outWidth, [&](int y0, int y1) {
+        const int n = outWidth; // a local: byte stores could alias a captured reference
         for (int y = y0; y < y1; ++y) {
             std::uint8_t* out = result.Row(y);
-            for (int x = 0; x < outWidth; ++x) {
+            for (int x = 0; x < n; ++x) {
                 // Source pixel of output (x, y).
                 int sx, sy;
                 if (turns == 1)
@@ -67,12 +68,13 @@ Picture TurnInto(const Picture& picture, int outWidth, int outHeight, double rad
     const std::int64_t stepX = std::llround(c * One), stepY = std::llround(s * One);
     Picture result(outWidth, outHeight);
     ForEachRowBand(outHeight, 12.0 * outWidth, [&](int y0, int y1) {
+        const int n = outWidth;
         for (int y = y0; y < y1; ++y) {
             std::uint8_t* out = result.Row(y);
             const double dy = y + 0.5 - outMidY, dx = 0.5 - outMidX;
             std::int64_t fx = std::llround((midX - s * dy + c * dx) * One);
             std::int64_t fy = std::llround((midY + c * dy + s * dx) * One);
-            for (int x = 0; x < outWidth; ++x, fx += stepX, fy += stepY) {
+            for (int x = 0; x < n; ++x, fx += stepX, fy += stepY) {
                 const std::int64_t ix = fx >> 32, iy = fy >> 32;
                 std::uint8_t* o = out + 3 * x;
                 if (ix < 0 || iy < 0 || ix >= maxX || iy >= maxY) {
