@@ -122,66 +122,35 @@ Picture MapPixels(const Picture& picture, PixelFunction function)
     return result;
 }
 
-// ceil(2^32 / d) for d = 1..255: n * R[d] >> 32 is n / d (truncated) for every n below 2^16.
-const std::array<std::uint64_t, 256>& Reciprocals()
+// The HSV split as tables, the quotients truncated toward zero: hue = 60 n / delta (+ 0, 120 or 240 by the
+// largest channel, + 360 when negative, at most 359) with n the difference of the other two channels,
+// saturation = delta x 99 / max, value = max x 99 / 255; then hue x 255 / 359 and the others x 255 / 99.
+struct HsvTables {
+    std::vector<std::int16_t> hue;       // [delta][n + 255]: 60 n / delta (row 0: zeros)
+    std::vector<std::uint8_t> saturation; // [delta][max]: the output byte
+    std::array<std::uint8_t, 256> value{}; // [max]: the output byte
+    std::array<std::uint8_t, 360> hueByte{};
+};
+
+const HsvTables& GetHsvTables()
 {
-    static const std::array<std::uint64_t, 256> table = [] {
-        std::array<std::uint64_t, 256> t{};
-        for (std::uint64_t d = 1; d < 256; ++d)
-            t[d] = ((std::uint64_t(1) << 32) + d - 1) / d;
+    static const HsvTables tables = [] {
+        HsvTables t;
+        t.hue.resize(256 * 511);
+        t.saturation.resize(256 * 256);
+        for (int delta = 1; delta < 256; ++delta)
+            for (int n = -255; n <= 255; ++n)
+                t.hue[std::size_t(delta * 511 + n + 255)] = std::int16_t(60 * n / delta);
+        for (int max = 1; max < 256; ++max)
+            for (int delta = 0; delta <= max; ++delta)
+                t.saturation[std::size_t(delta * 256 + max)] = std::uint8_t((delta * 99 / max) * 255 / 99);
+        for (int max = 0; max < 256; ++max)
+            t.value[std::size_t(max)] = std::uint8_t((max * 99 / 255) * 255 / 99);
+        for (int h = 0; h < 360; ++h)
+            t.hueByte[std::size_t(h)] = std::uint8_t(h * 255 / 359);
         return t;
     }();
-    return table;
-}
-
-// Hue, saturation and value as the channel split reports them: 0..359, 0..99, 0..99, each quotient truncated
-// toward zero (hue = 60 (g - b) / delta and so on, plus 360 when negative).
-struct HsvInt {
-    int h, s, v;
-};
-HsvInt ToHsvInt(int r, int g, int b, const std::array<std::uint64_t, 256>& reciprocal)
-{
-    const int max = std::max({r, g, b}), min = std::min({r, g, b}), delta = max - min;
-    auto divide = [&](int n, int d) { // n / d truncated toward zero
-        const int q = int((std::uint64_t(n < 0 ? -n : n) * reciprocal[std::size_t(d)]) >> 32);
-        return n < 0 ? -q : q;
-    };
-    int h = 0;
-    if (delta > 0) {
-        if (max == r)
-            h = divide(60 * (g - b), delta);
-        else if (max == g)
-            h = divide(60 * (b - r), delta) + 120;
-        else
-            h = divide(60 * (r - g), delta) + 240;
-        if (h < 0)
-            h += 360;
-        h = std::min(h, 359);
-    }
-    return {h, max > 0 ? divide(delta * 99, max) : 0, divide(max * 99, 255)};
-}
-
-template <typename SplitFunction>
-ChannelPictures Split(const Picture& picture, SplitFunction split)
-{
-    const int width = picture.Width(), height = picture.Height();
-    ChannelPictures result{Picture(width, height), Picture(width, height), Picture(width, height)};
-    ForEachRowBand(height, 3.0 * width, [&](int y0, int y1) {
-        const int n = width;
-        for (int y = y0; y < y1; ++y) {
-            const std::uint8_t* in = picture.Row(y);
-            std::uint8_t* outs[3] = {result.first.Row(y), result.second.Row(y), result.third.Row(y)};
-            for (int x = 0; x < n; ++x) {
-                std::uint8_t values[3];
-                split(in + 3 * x, values);
-                for (int c = 0; c < 3; ++c) {
-                    std::uint8_t* out = outs[c] + 3 * x;
-                    out[0] = out[1] = out[2] = values[c];
-                }
-            }
-        }
-    });
-    return result;
+    return tables;
 }
 
 }  // namespace
@@ -308,23 +277,40 @@ ChannelPictures SplitRgbChannels(const Picture& picture)
     return result;
 }
 
-// Hue 0..359 x 255 / 359, saturation and value 0..99 x 255 / 99 (truncated).
+// Hue 0..359 x 255 / 359, saturation and value 0..99 x 255 / 99 (truncated): see HsvTables.
 ChannelPictures SplitHsvChannels(const Picture& picture)
 {
-    const auto& reciprocal = Reciprocals();
-    // The scalings onto 0..255 as tables.
-    static const auto scaled = [] {
-        std::array<std::array<std::uint8_t, 360>, 2> t{};
-        for (int i = 0; i < 360; ++i)
-            t[0][std::size_t(i)] = std::uint8_t(i * 255 / 359), t[1][std::size_t(i)] = std::uint8_t(std::min(i, 99) * 255 / 99);
-        return t;
-    }();
-    return Split(picture, [&](const std::uint8_t* in, std::uint8_t* values) {
-        const HsvInt hsv = ToHsvInt(in[2], in[1], in[0], reciprocal);
-        values[0] = scaled[0][std::size_t(hsv.h)];
-        values[1] = scaled[1][std::size_t(hsv.s)];
-        values[2] = scaled[1][std::size_t(hsv.v)];
+    const int width = picture.Width(), height = picture.Height();
+    ChannelPictures result{Picture(width, height), Picture(width, height), Picture(width, height)};
+    const HsvTables& tables = GetHsvTables();
+    ForEachRowBand(height, 6.0 * width, [&](int y0, int y1) {
+        // Locals: byte stores could alias captured references and the tables' own pointers.
+        const int n = width;
+        const std::int16_t* hueOf = tables.hue.data();
+        const std::uint8_t* saturationOf = tables.saturation.data();
+        const std::uint8_t* valueOf = tables.value.data();
+        const std::uint8_t* hueByte = tables.hueByte.data();
+        for (int y = y0; y < y1; ++y) {
+            const std::uint8_t* in = picture.Row(y);
+            std::uint8_t *hOut = result.first.Row(y), *sOut = result.second.Row(y), *vOut = result.third.Row(y);
+            for (int x = 0; x < n; ++x) {
+                const int r = in[3 * x + 2], g = in[3 * x + 1], b = in[3 * x];
+                const int max = std::max(r, std::max(g, b)), min = std::min(r, std::min(g, b)), delta = max - min;
+                // Selects rather than branches: the largest channel changes from pixel to pixel. A grey has
+                // delta 0, whose hue row is all 0, and the red offset 0.
+                const int d = max == r ? g - b : max == g ? b - r : r - g;
+                const int offset = max == r ? 0 : max == g ? 120 : 240;
+                int h = hueOf[delta * 511 + d + 255] + offset;
+                h += h < 0 ? 360 : 0;
+                h = std::min(h, 359);
+                const std::uint8_t hv = hueByte[h], sv = saturationOf[delta * 256 + max], vv = valueOf[max];
+                hOut[3 * x] = hOut[3 * x + 1] = hOut[3 * x + 2] = hv;
+                sOut[3 * x] = sOut[3 * x + 1] = sOut[3 * x + 2] = sv;
+                vOut[3 * x] = vOut[3 * x + 1] = vOut[3 * x + 2] = vv;
+            }
+        }
     });
+    return result;
 }
 
 // Small pictures keep their colours in a hash set; big ones mark them in one bit per possible colour.
