@@ -221,6 +221,7 @@ Picture IntensityRGBall(const Picture& picture, int red, int green, int blue)
 
 // Y = (19595 R + 38470 G + 7471 B + 32768) >> 16: the 0.299/0.587/0.114 weights in 16-bit fixed point.
 // Row kernels built for AVX2 too, where the three-byte pixels vectorise.
+namespace {
 __attribute__((target_clones("avx2", "default"))) void GreyRow(const std::uint8_t* in, std::uint8_t* out, int n)
 {
     for (int x = 0; x < n; ++x) {
@@ -228,6 +229,7 @@ __attribute__((target_clones("avx2", "default"))) void GreyRow(const std::uint8_
         out[3 * x] = out[3 * x + 1] = out[3 * x + 2] = std::uint8_t(grey);
     }
 }
+}  // namespace
 
 Picture GrayScale(const Picture& picture)
 {
@@ -256,6 +258,7 @@ Picture Negative(const Picture& picture)
     return result;
 }
 
+namespace {
 __attribute__((target_clones("avx2", "default"))) void SplitRgbRow(const std::uint8_t* in, std::uint8_t* red,
                                                                   std::uint8_t* green, std::uint8_t* blue, int n)
 {
@@ -265,6 +268,7 @@ __attribute__((target_clones("avx2", "default"))) void SplitRgbRow(const std::ui
         blue[3 * x] = blue[3 * x + 1] = blue[3 * x + 2] = in[3 * x];
     }
 }
+}  // namespace
 
 ChannelPictures SplitRgbChannels(const Picture& picture)
 {

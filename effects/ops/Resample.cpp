@@ -191,21 +191,12 @@ Out Store(std::int32_t sum, int shift)
 }
 
 // sum[i] += weight x row[i]: the inner loop of the vertical pass, built for AVX2 too where the processor has it.
-__attribute__((target_clones("avx2", "default"))) void AccumulateRow(std::int32_t* sum, const std::uint8_t* row,
-                                                                    std::size_t n, std::int32_t weight)
+template <typename In>
+__attribute__((target_clones("avx2", "default"))) void AccumulateRow(std::int32_t* sum, const In* row, std::size_t n,
+                                                                    std::int32_t weight)
 {
     for (std::size_t i = 0; i < n; ++i)
         sum[i] += weight * row[i];
-}
-__attribute__((target_clones("avx2", "default"))) void AccumulateRow16(std::int32_t* sum, const std::int16_t* row,
-                                                                      std::size_t n, std::int32_t weight)
-{
-    for (std::size_t i = 0; i < n; ++i)
-        sum[i] += weight * row[i];
-}
-void AccumulateRow(std::int32_t* sum, const std::int16_t* row, std::size_t n, std::int32_t weight)
-{
-    AccumulateRow16(sum, row, n, weight);
 }
 
 // out row y = sum over taps of weight x in row (first + t), element by element along the whole row.
