@@ -67,28 +67,38 @@ Picture TurnInto(const Picture& picture, int outWidth, int outHeight, double rad
     constexpr double One = 4294967296.0; // 2^32
     const std::int64_t stepX = std::llround(c * One), stepY = std::llround(s * One);
     Picture result(outWidth, outHeight);
+    // Tiles of output keep the source rows they read few and close together (a turned row crosses many).
+    constexpr int TileWidth = 128, TileHeight = 32;
     ForEachRowBand(outHeight, 12.0 * outWidth, [&](int y0, int y1) {
+        // Locals: byte stores could alias captured references.
         const int n = outWidth;
-        for (int y = y0; y < y1; ++y) {
-            std::uint8_t* out = result.Row(y);
-            const double dy = y + 0.5 - outMidY, dx = 0.5 - outMidX;
-            std::int64_t fx = std::llround((midX - s * dy + c * dx) * One);
-            std::int64_t fy = std::llround((midY + c * dy + s * dx) * One);
-            for (int x = 0; x < n; ++x, fx += stepX, fy += stepY) {
-                const std::int64_t ix = fx >> 32, iy = fy >> 32;
-                std::uint8_t* o = out + 3 * x;
-                if (ix < 0 || iy < 0 || ix >= maxX || iy >= maxY) {
-                    o[0] = fill.b, o[1] = fill.g, o[2] = fill.r;
-                    continue;
+        const Bgr background = fill;
+        const std::uint8_t* source = framed.Bits();
+        const std::size_t stride = framed.Stride();
+        for (int ty = y0; ty < y1; ty += TileHeight)
+            for (int tx = 0; tx < n; tx += TileWidth)
+                for (int y = ty; y < std::min(y1, ty + TileHeight); ++y) {
+                    std::uint8_t* out = result.Row(y);
+                    const double dy = y + 0.5 - outMidY, dx = 0.5 - outMidX;
+                    std::int64_t fx = std::llround((midX - s * dy + c * dx) * One) + tx * stepX;
+                    std::int64_t fy = std::llround((midY + c * dy + s * dx) * One) + tx * stepY;
+                    for (int x = tx; x < std::min(n, tx + TileWidth); ++x, fx += stepX, fy += stepY) {
+                        const std::int64_t ix = fx >> 32, iy = fy >> 32;
+                        std::uint8_t* o = out + 3 * x;
+                        if (ix < 0 || iy < 0 || ix >= maxX || iy >= maxY) {
+                            o[0] = background.b, o[1] = background.g, o[2] = background.r;
+                            continue;
+                        }
+                        const int wx = int((fx >> 24) & 255), wy = int((fy >> 24) & 255);
+                        const std::uint8_t* p0 = source + stride * std::size_t(iy) + 3 * ix;
+                        const std::uint8_t* p1 = p0 + stride;
+                        const int w00 = (256 - wx) * (256 - wy), w10 = wx * (256 - wy), w01 = (256 - wx) * wy,
+                                  w11 = wx * wy;
+                        for (int k = 0; k < 3; ++k)
+                            o[k] = std::uint8_t(
+                                (w00 * p0[k] + w10 * p0[3 + k] + w01 * p1[k] + w11 * p1[3 + k] + 32768) >> 16);
+                    }
                 }
-                const int wx = int((fx >> 24) & 255), wy = int((fy >> 24) & 255);
-                const std::uint8_t* p0 = framed.Row(int(iy)) + 3 * ix;
-                const std::uint8_t* p1 = p0 + framed.Stride();
-                const int w00 = (256 - wx) * (256 - wy), w10 = wx * (256 - wy), w01 = (256 - wx) * wy, w11 = wx * wy;
-                for (int k = 0; k < 3; ++k)
-                    o[k] = std::uint8_t((w00 * p0[k] + w10 * p0[3 + k] + w01 * p1[k] + w11 * p1[3 + k] + 32768) >> 16);
-            }
-        }
     });
     return result;
 }
