@@ -223,31 +223,33 @@ void VerticalPass(Rows<In> in, std::size_t rowElements, const Contributions& dow
     });
 }
 
-// Along each row: out pixel x = sum over taps of weight x in pixel (first + t), per channel.
+// Along a row: out pixel x = sum over taps of weight x in pixel (first[x] + t), per channel.
+template <typename In, typename Out>
+__attribute__((target_clones("avx2", "default"))) void FilterRow(const In* row, Out* out, int n, const int* first,
+                                                                const std::int32_t* weights, int taps)
+{
+    for (int x = 0; x < n; ++x) {
+        const In* p = row + 3 * std::size_t(first[x]);
+        const std::int32_t* w = weights + std::size_t(x) * taps;
+        std::int32_t b = 0, g = 0, r = 0;
+        for (int t = 0; t < taps; ++t) {
+            b += w[t] * p[3 * t];
+            g += w[t] * p[3 * t + 1];
+            r += w[t] * p[3 * t + 2];
+        }
+        out[3 * x] = Store<Out>(b, PassShift<In>());
+        out[3 * x + 1] = Store<Out>(g, PassShift<In>());
+        out[3 * x + 2] = Store<Out>(r, PassShift<In>());
+    }
+}
+
 template <typename In, typename Out>
 void HorizontalPass(Rows<In> in, int rows, const Contributions& across, int outWidth, Out* out, std::size_t outStride)
 {
     ForEachRowBand(rows, double(outWidth) * across.taps * 3, [&](int y0, int y1) {
-        const int taps = across.taps, n = outWidth; // locals: byte stores could alias captured references
-        const int* first = across.first.data();
-        const std::int32_t* weights = across.weights.data();
-        for (int y = y0; y < y1; ++y) {
-            const In* row = in[y];
-            Out* o = out + outStride * std::size_t(y);
-            for (int x = 0; x < n; ++x) {
-                const In* p = row + 3 * std::size_t(first[x]);
-                const std::int32_t* w = weights + std::size_t(x) * taps;
-                std::int32_t b = 0, g = 0, r = 0;
-                for (int t = 0; t < taps; ++t) {
-                    b += w[t] * p[3 * t];
-                    g += w[t] * p[3 * t + 1];
-                    r += w[t] * p[3 * t + 2];
-                }
-                o[3 * x] = Store<Out>(b, PassShift<In>());
-                o[3 * x + 1] = Store<Out>(g, PassShift<In>());
-                o[3 * x + 2] = Store<Out>(r, PassShift<In>());
-            }
-        }
+        for (int y = y0; y < y1; ++y)
+            FilterRow(in[y], out + outStride * std::size_t(y), outWidth, across.first.data(), across.weights.data(),
+                      across.taps);
     });
 }
 
