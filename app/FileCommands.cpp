@@ -14,25 +14,18 @@ void TForm1::saveallClick()
         SaveDocument(*document); // an untitled picture goes through Save As
 }
 
-void TForm1::SetScanner(std::unique_ptr<Scanner> scanner)
-{
-    scanner_ = std::move(scanner);
-}
-
 void TForm1::acquireClick()
 {
     QPointer<TEform1> document = NewDocumentWindow();
     std::optional<Picture> picture;
-    if (!scanner_) {
-        try {
-            scanner_ = std::make_unique<SaneScanner>();
-        } catch (const std::exception& error) {
-            CurrentPrompts().Message(this, {QString::fromLocal8Bit(error.what()), QStringLiteral("Information"),
-                                            PromptIcon::Warning, PromptButtons::Ok});
-        }
+    try {
+        // SANE for this scan only: the device is free for other programs again afterwards.
+        SaneScanner scanner;
+        picture = AcquirePicture(this, scanner); // says itself why there is no picture
+    } catch (const std::exception& error) {
+        CurrentPrompts().Message(this, {QString::fromLocal8Bit(error.what()), QStringLiteral("Information"),
+                                        PromptIcon::Warning, PromptButtons::Ok});
     }
-    if (scanner_)
-        picture = AcquirePicture(this, *scanner_); // says itself why there is no picture
     const bool installed = picture && document &&
                            Guarded([&] { document->InstallUntitledPicture(std::move(*picture), QStringLiteral("Untitle - ")); });
     // Without a picture the window made for it goes again.

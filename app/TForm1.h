@@ -4,7 +4,6 @@
 #include "document/DocumentHost.h"
 #include "imaging/Picture.h"
 #include "platform/Prompts.h"
-#include "platform/Scanner.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -135,8 +134,6 @@ public slots:
     void About1Click();
 
 public:
-    // The scanner that Scan uses; SANE unless another one is set (the main window keeps it).
-    void SetScanner(std::unique_ptr<Scanner> scanner);
     // The printer that Print Setup sets up and Print prints on.
     QPrinter& Printer();
 
@@ -184,7 +181,6 @@ private:
     std::array<QAction*, RecentSlotCount> recentSlots_{};
     std::array<QLabel*, 7> panels_{};
     std::unique_ptr<QPrinter> printer_;
-    std::unique_ptr<Scanner> scanner_;
     TAboutForm* aboutForm_ = nullptr;
 };
 
