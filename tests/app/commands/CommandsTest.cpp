@@ -540,29 +540,36 @@ TEST_F(Scan, APageBecomesAnUntitledDocumentOfTheScannedSize)
     EXPECT_TRUE(prompts.messages.empty());
 }
 
-TEST_F(Scan, NoScannerOrACancelledScanLeavesNoWindow)
+TEST_F(Scan, NoScannerACancelledOrAFailedScanLeavesNoWindow)
 {
     const struct {
         const char* what;
-        bool backend;
-    } cases[] = {{"no scanner", false}, {"cancelled", true}};
+        const char* config; // test.conf lines; nullptr: no backend at all
+        void (*drive)(ScannerDialog&);
+        const char* message;
+    } cases[] = {
+        {"no scanner", nullptr, nullptr, "No scanner was found."},
+        {"cancelled", "", [](ScannerDialog& dialog) { dialog.reject(); }, "The scan was cancelled."},
+        {"failed", "read-status-code \"SANE_STATUS_IO_ERROR\"\n", [](ScannerDialog& dialog) { dialog.StartScan(); },
+         "Error during device I/O"},
+    };
     for (const auto& c : cases) {
-        if (c.backend)
-            test::SaneTestBackend::Configure("");
+        if (c.config)
+            test::SaneTestBackend::Configure(c.config);
         else
             test::SaneTestBackend::ConfigureNoBackend();
         form.reset();
         TForm1& f = Start();
-        if (c.backend)
-            WhenScannerDialogShows([](ScannerDialog& dialog) { dialog.reject(); });
+        if (c.drive)
+            WhenScannerDialogShows(c.drive);
         prompts.messages.clear();
         prompts.answers.push_back(PromptAnswer::Ok);
         Run("acquire");
         EXPECT_EQ(DocumentCount(), 0) << c.what;
         EXPECT_FALSE(f.HasOpenDocument()) << c.what;
         ASSERT_EQ(prompts.messages.size(), 1u) << c.what;
-        if (!c.backend)
-            EXPECT_EQ(prompts.messages[0].text, "No scanner was found.");
+        EXPECT_TRUE(prompts.messages[0].text.contains(QString::fromLatin1(c.message)))
+            << c.what << ": " << prompts.messages[0].text.toStdString();
     }
 }
 
