@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QMimeData>
 #include <QPointer>
+#include <utility>
 
 namespace zelpix {
 
@@ -78,13 +79,12 @@ void TForm1::VerticalMirrorClick()
 
 namespace {
 
-// Grey scale and negative: a copy of the working picture is converted and replaces it, with a history step.
+// Grey scale and negative: the converted picture (a new one; the working picture is only read) replaces the
+// working picture, with a history step.
 template <typename Operation>
 void ConvertWorkingPicture(TEform1& document, Operation operation)
 {
-    Picture holder;
-    document.CopyPictureTo(holder);
-    document.ReplacePicture(operation(holder));
+    document.ReplacePicture(operation(std::as_const(document.WorkingPicture)));
     document.RecordHistoryStep();
 }
 
