@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QMimeData>
 #include <QPointer>
 #include <utility>
@@ -18,6 +19,7 @@ void TForm1::ProcessActiveDocument(const QString& processing, Work&& work)
     if (!document)
         return;
     SetStatusText(0, processing + document->FileName);
+    panels_[0]->repaint(); // shown while the work runs
     if (Guarded([&] { work(*document); }))
         SetStatusText(0, QStringLiteral("Ready: ") + document->FileName);
 }
