@@ -199,27 +199,29 @@ __attribute__((target_clones("avx2", "default"))) void AccumulateRow(std::int32_
         sum[i] += weight * row[i];
 }
 
-// out row y = sum over taps of weight x in row (first + t), element by element along the whole row.
+// Output row y of the vertical pass: sum over taps of weight x input row (first + t), element by element
+// along the n elements of the row; `sums` is scratch of n.
+template <typename In, typename Out>
+void VerticalRow(Rows<In> in, std::size_t n, const Contributions& down, int y, std::int32_t* sums, Out* out)
+{
+    std::fill(sums, sums + n, 0);
+    const std::int32_t* w = &down.weights[std::size_t(y) * down.taps];
+    const int first = down.first[std::size_t(y)];
+    for (int t = 0; t < down.taps; ++t)
+        if (w[t] != 0)
+            AccumulateRow(sums, in[first + t], n, w[t]);
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = Store<Out>(sums[i], PassShift<In>());
+}
+
 template <typename In, typename Out>
 void VerticalPass(Rows<In> in, std::size_t rowElements, const Contributions& down, int outRows, Out* out,
                   std::size_t outStride)
 {
     ForEachRowBand(outRows, double(rowElements) * down.taps, [&](int y0, int y1) {
-        const std::size_t n = rowElements; // a local: byte stores could alias a captured reference
-        std::vector<std::int32_t> sums(n);
-        for (int y = y0; y < y1; ++y) {
-            std::fill(sums.begin(), sums.end(), 0);
-            const std::int32_t* w = &down.weights[std::size_t(y) * down.taps];
-            for (int t = 0; t < down.taps; ++t) {
-                if (w[t] == 0)
-                    continue;
-                AccumulateRow(sums.data(), in[down.first[std::size_t(y)] + t], n, w[t]);
-            }
-            Out* o = out + outStride * std::size_t(y);
-            const std::int32_t* sum = sums.data();
-            for (std::size_t i = 0; i < n; ++i)
-                o[i] = Store<Out>(sum[i], PassShift<In>());
-        }
+        std::vector<std::int32_t> sums(rowElements);
+        for (int y = y0; y < y1; ++y)
+            VerticalRow(in, rowElements, down, y, sums.data(), out + outStride * std::size_t(y));
     });
 }
 
@@ -257,7 +259,8 @@ void HorizontalPass(Rows<In> in, int rows, const Contributions& across, int outW
 
 // Separable filtering: each output sample is the normalised weighted sum of the input samples within the
 // filter's support around its centre ((o + 0.5) / scale - 0.5); when shrinking, the filter is stretched by
-// 1 / scale so that it also averages. The pass that shrinks runs first, so the other one has less to do.
+// 1 / scale so that it also averages. The vertical pass runs first when it shrinks, row by row into the
+// horizontal one; otherwise the horizontal pass runs first over the whole picture.
 // Weights are 14-bit fixed point, the intermediate 16-bit. None takes the pixel under each output pixel's centre.
 Picture Resample(const Picture& picture, int newWidth, int newHeight, ResampleFilter filter)
 {
@@ -275,11 +278,17 @@ Picture Resample(const Picture& picture, int newWidth, int newHeight, ResampleFi
     const Rows<std::uint8_t> source{picture.Bits(), picture.Stride()};
     Picture result(newWidth, newHeight);
     if (newHeight < inHeight) {
+        // Each output row is filtered down into one 16-bit row, then along it: no picture-sized intermediate.
         const std::size_t midRow = std::size_t(inWidth) * 3;
-        std::vector<std::int16_t> mid(midRow * std::size_t(newHeight));
-        VerticalPass(source, midRow, down, newHeight, mid.data(), midRow);
-        HorizontalPass(Rows<std::int16_t>{mid.data(), midRow}, newHeight, across, newWidth, result.Bits(),
-                       result.Stride());
+        ForEachRowBand(newHeight, double(midRow) * down.taps + 3.0 * newWidth * across.taps, [&](int y0, int y1) {
+            std::vector<std::int32_t> sums(midRow);
+            std::vector<std::int16_t> mid(midRow);
+            for (int y = y0; y < y1; ++y) {
+                VerticalRow(source, midRow, down, y, sums.data(), mid.data());
+                FilterRow(mid.data(), result.Row(y), newWidth, across.first.data(), across.weights.data(),
+                          across.taps);
+            }
+        });
     } else {
         const std::size_t midRow = std::size_t(newWidth) * 3;
         std::vector<std::int16_t> mid(midRow * std::size_t(inHeight));

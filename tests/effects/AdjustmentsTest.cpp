@@ -542,6 +542,11 @@ TEST(RowBands, ResultsAreTheSameWithThreadsOnAndOff)
         for (std::size_t i = 0; i < single.pictures.size(); ++i)
             EXPECT_TRUE(threaded.pictures[i].SamePixels(single.pictures[i])) << spec.cliName;
     }
+    // Shrinking the height takes the other order of the resampling passes.
+    SetThreadsEnabled(true);
+    const Picture threaded = Resample(p, 350, 200, ResampleFilter::Mitchell);
+    SetThreadsEnabled(false);
+    EXPECT_TRUE(threaded.SamePixels(Resample(p, 350, 200, ResampleFilter::Mitchell)));
 }
 
 // ---- the table ----
