@@ -223,6 +223,7 @@ void TEform1::InstallUntitledPicture(Picture picture, const QString& captionPref
     SizeText = SizeTextOf(WorkingPicture);
     setWindowTitle(captionPrefix + SizeText);
     emit ZoomReported(QStringLiteral("100%"), 800);
+    host_.SetStatusText(2, SizeText); // as activation shows it
     RecordHistoryStep();
 }
 

@@ -226,6 +226,7 @@ TEST_F(Commands, PasteAsNewImageTakesTheClipboardOrSaysThereIsNone)
     TEform1* document = f.ActiveDocument();
     EXPECT_EQ(document->windowTitle(), "Untitled - 5 * 4");
     EXPECT_EQ(document->SizeText, "5 * 4");
+    EXPECT_EQ(f.StatusText(2), "5 * 4");
     EXPECT_TRUE(document->FileName.isEmpty());
     EXPECT_TRUE(document->WorkingPicture.SamePixels(picture));
     EXPECT_EQ(document->HistoryIndex, 0);
