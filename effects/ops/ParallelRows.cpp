@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <exception>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -25,20 +27,37 @@ void ForEachRowBand(int rows, double costPerRow, const std::function<void(int y0
     if (threadsEnabled) {
         const int hardware = int(std::max(1u, std::thread::hardware_concurrency()));
         const double total = double(rows) * std::max(1.0, costPerRow);
-        threads = std::clamp(int(total / MinWorkPerThread), 1, std::min(hardware, rows));
+        threads = int(std::clamp(total / MinWorkPerThread, 1.0, double(std::min(hardware, rows))));
     }
     if (threads == 1) {
         work(0, rows);
         return;
     }
+    // A band that throws (running out of memory, say) is rethrown here once every thread has ended.
+    std::vector<std::exception_ptr> failures(std::size_t(threads));
+    auto bandStart = [&](int i) { return int(std::int64_t(rows) * i / threads); };
+    auto runBand = [&](int i) {
+        try {
+            work(bandStart(i), bandStart(i + 1));
+        } catch (...) {
+            failures[std::size_t(i)] = std::current_exception();
+        }
+    };
     std::vector<std::thread> pool;
     pool.reserve(std::size_t(threads - 1));
-    auto bandStart = [&](int i) { return int(std::int64_t(rows) * i / threads); };
-    for (int i = 1; i < threads; ++i)
-        pool.emplace_back([&, i] { work(bandStart(i), bandStart(i + 1)); });
-    work(0, bandStart(1));
+    for (int i = 1; i < threads; ++i) {
+        try {
+            pool.emplace_back(runBand, i);
+        } catch (const std::system_error&) { // no thread to be had: this one does the band
+            runBand(i);
+        }
+    }
+    runBand(0);
     for (std::thread& thread : pool)
         thread.join();
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
 }
 
 }  // namespace zelpix::effects

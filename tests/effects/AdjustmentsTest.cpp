@@ -549,6 +549,25 @@ TEST(RowBands, ResultsAreTheSameWithThreadsOnAndOff)
     EXPECT_TRUE(threaded.SamePixels(Resample(p, 350, 200, ResampleFilter::Mitchell)));
 }
 
+TEST(RowBands, CoverEveryRowOnceAndPassFailuresBack)
+{
+    for (int rows : {1, 2, 3, 1000, 4001}) {
+        std::vector<int> seen(std::size_t(rows));
+        ForEachRowBand(rows, 1e6, [&](int y0, int y1) {
+            for (int y = y0; y < y1; ++y)
+                ++seen[std::size_t(y)];
+        });
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), rows) << rows;
+    }
+    // The last band runs on another thread when there are two or more.
+    EXPECT_THROW(ForEachRowBand(1000, 1e6,
+                                [](int, int y1) {
+                                    if (y1 == 1000)
+                                        throw ImagingError("band failed");
+                                }),
+                 ImagingError);
+}
+
 // ---- the table ----
 
 TEST(AdjustmentTable, NamesParametersAndOutputs)
