@@ -34,7 +34,7 @@ void ForEachRowBand(int rows, double costPerRow, const std::function<void(int y0
         return;
     }
     // A band that throws (running out of memory, say) is rethrown here once every thread has ended.
-    std::vector<std::exception_ptr> failures(std::size_t(threads));
+    std::vector<std::exception_ptr> failures(static_cast<std::size_t>(threads));
     auto bandStart = [&](int i) { return int(std::int64_t(rows) * i / threads); };
     auto runBand = [&](int i) {
         try {

@@ -552,7 +552,7 @@ TEST(RowBands, ResultsAreTheSameWithThreadsOnAndOff)
 TEST(RowBands, CoverEveryRowOnceAndPassFailuresBack)
 {
     for (int rows : {1, 2, 3, 1000, 4001}) {
-        std::vector<int> seen(std::size_t(rows));
+        std::vector<int> seen(static_cast<std::size_t>(rows));
         ForEachRowBand(rows, 1e6, [&](int y0, int y1) {
             for (int y = y0; y < y1; ++y)
                 ++seen[std::size_t(y)];
