@@ -127,15 +127,16 @@ Contributions Contribute(int inSize, int outSize, ResampleFilter filter)
         if (sum == 0) { // nothing in reach: the nearest sample
             w[std::clamp(int(std::lround(centre)) - first, 0, result.taps - 1)] = 1 << WeightBits;
         } else {
-            std::int32_t total = 0;
-            int largest = 0;
+            // Rounded as running totals: the weights sum to exactly 1 << WeightBits and each stays within 1 of
+            // its true value, however many taps share it.
+            double running = 0;
+            std::int64_t previous = 0;
             for (int t = 0; t < result.taps; ++t) {
-                w[t] = std::int32_t(std::lround(raw[t] / sum * (1 << WeightBits)));
-                total += w[t];
-                if (w[t] > w[largest])
-                    largest = t;
+                running += raw[t];
+                const std::int64_t rounded = std::llround(running / sum * (1 << WeightBits));
+                w[t] = std::int32_t(rounded - previous);
+                previous = rounded;
             }
-            w[largest] += (1 << WeightBits) - total;
         }
         result.first[std::size_t(o)] = first;
     }

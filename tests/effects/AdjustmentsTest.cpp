@@ -336,6 +336,23 @@ TEST(Resample, AnySizeWithEveryFilterKeepsFlatColoursFlat)
     EXPECT_EQ(Resample(Uniform(1, 1, {1, 2, 3}), 9, 4, ResampleFilter::Lanczos3).Pixel(8, 3), (Bgr{1, 2, 3}));
 }
 
+// Shrinking thousands of times spreads each output over thousands of taps: still the average of its stretch.
+TEST(Resample, ExtremeShrinkingAveragesEvenly)
+{
+    Picture ramp(30000, 1);
+    for (int x = 0; x < 30000; ++x) {
+        const std::uint8_t v = std::uint8_t(x * 255 / 29999);
+        ramp.SetPixel(x, 0, {v, v, v});
+    }
+    for (ResampleFilter f : {ResampleFilter::Triangle, ResampleFilter::Lanczos3, ResampleFilter::Mitchell}) {
+        const Picture small = Resample(ramp, 9, 1, f);
+        for (int x = 0; x < 9; ++x) {
+            const double expected = (x + 0.5) / 9 * 255;
+            EXPECT_NEAR(small.Pixel(x, 0).g, expected, 4.0) << int(f) << " at " << x;
+        }
+    }
+}
+
 TEST(Resample, RefusesSizesOutOfRange)
 {
     const Picture p = MakeTestPicture(4, 4);
