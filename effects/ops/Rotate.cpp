@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <numbers>
+#include <vector>
 
 namespace zelpix::effects {
 
@@ -41,16 +42,23 @@ Picture QuarterTurns(const Picture& picture, int turns)
 }
 
 // The source with a one-pixel frame of the fill colour, so that bilinear sampling near the edges blends
-// into the fill and needs no bounds checks inside the frame.
-Picture Framed(const Picture& picture, Bgr fill)
-{
-    Picture framed(picture.Width() + 2, picture.Height() + 2);
-    framed.Fill(fill);
-    const std::size_t rowBytes = std::size_t(picture.Width()) * 3;
-    for (int y = 0; y < picture.Height(); ++y)
-        std::memcpy(framed.Row(y + 1) + 3, picture.Row(y), rowBytes);
-    return framed;
-}
+// into the fill and needs no bounds checks inside the frame. Plain bytes: the frame may be wider than a
+// picture is allowed to be.
+struct Framed {
+    int width = 0, height = 0;
+    std::size_t stride = 0;
+    std::vector<std::uint8_t> bytes;
+
+    Framed(const Picture& picture, Bgr fill)
+        : width(picture.Width() + 2), height(picture.Height() + 2), stride(std::size_t(width) * 3),
+          bytes(stride * std::size_t(height))
+    {
+        for (std::size_t i = 0; i < bytes.size(); i += 3)
+            bytes[i] = fill.b, bytes[i + 1] = fill.g, bytes[i + 2] = fill.r;
+        for (int y = 0; y < picture.Height(); ++y)
+            std::memcpy(&bytes[stride * std::size_t(y + 1) + 3], picture.Row(y), std::size_t(picture.Width()) * 3);
+    }
+};
 
 // Output (x, y) samples the source at the point that the turn by `radians` anti-clockwise brings onto its
 // centre: with d = output centre offset from the output's middle,
@@ -58,12 +66,12 @@ Picture Framed(const Picture& picture, Bgr fill)
 // Along a row the source point moves by (cos a, sin a): stepped in 32.32 fixed point from the row's start.
 Picture TurnInto(const Picture& picture, int outWidth, int outHeight, double radians, Bgr fill)
 {
-    const Picture framed = Framed(picture, fill);
+    const Framed framed(picture, fill);
     const double c = std::cos(radians), s = std::sin(radians);
     // Coordinates in the framed picture, whose pixel centres sit at integers.
     const double midX = picture.Width() / 2.0 + 0.5, midY = picture.Height() / 2.0 + 0.5;
     const double outMidX = outWidth / 2.0, outMidY = outHeight / 2.0;
-    const std::int64_t maxX = framed.Width() - 1, maxY = framed.Height() - 1;
+    const std::int64_t maxX = framed.width - 1, maxY = framed.height - 1;
     constexpr double One = 4294967296.0; // 2^32
     const std::int64_t stepX = std::llround(c * One), stepY = std::llround(s * One);
     Picture result(outWidth, outHeight);
@@ -73,8 +81,8 @@ Picture TurnInto(const Picture& picture, int outWidth, int outHeight, double rad
         // Locals: byte stores could alias captured references.
         const int n = outWidth;
         const Bgr background = fill;
-        const std::uint8_t* source = framed.Bits();
-        const std::size_t stride = framed.Stride();
+        const std::uint8_t* source = framed.bytes.data();
+        const std::size_t stride = framed.stride;
         for (int ty = y0; ty < y1; ty += TileHeight)
             for (int tx = 0; tx < n; tx += TileWidth)
                 for (int y = ty; y < std::min(y1, ty + TileHeight); ++y) {

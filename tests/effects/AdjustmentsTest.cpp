@@ -530,6 +530,10 @@ TEST(Rotate, RefusesWhatItCannotTurn)
     EXPECT_THROW(ILRotate(MakeTestPicture(4, 4), std::nan(""), Area{}, Bgr{}), ImagingError);
     // 60000 x 60000 turned is over the size limit.
     EXPECT_THROW(ILRotate(Uniform(60000, 2, {}), 45, Area{}, Bgr{}), ImagingError);
+    // A picture as wide as allowed still turns a little.
+    const Picture widest = ILRotate(Uniform(MaxPictureSide, 1, {5, 5, 5}), 0.001, Area{}, Bgr{});
+    EXPECT_EQ(widest.Width(), MaxPictureSide);
+    EXPECT_EQ(widest.Height(), 3); // 65535 sin 0.001 degrees + 1 = 2.14
 }
 
 // ---- threads ----
