@@ -53,10 +53,17 @@ struct Framed {
         : width(picture.Width() + 2), height(picture.Height() + 2), stride(std::size_t(width) * 3),
           bytes(stride * std::size_t(height))
     {
-        for (std::size_t i = 0; i < bytes.size(); i += 3)
-            bytes[i] = fill.b, bytes[i + 1] = fill.g, bytes[i + 2] = fill.r;
-        for (int y = 0; y < picture.Height(); ++y)
-            std::memcpy(&bytes[stride * std::size_t(y + 1) + 3], picture.Row(y), std::size_t(picture.Width()) * 3);
+        auto paint = [&](std::size_t at) { bytes[at] = fill.b, bytes[at + 1] = fill.g, bytes[at + 2] = fill.r; };
+        for (int x = 0; x < width; ++x) {
+            paint(3 * std::size_t(x));
+            paint(stride * std::size_t(height - 1) + 3 * std::size_t(x));
+        }
+        for (int y = 0; y < picture.Height(); ++y) {
+            std::uint8_t* row = &bytes[stride * std::size_t(y + 1)];
+            paint(std::size_t(row - bytes.data()));
+            std::memcpy(row + 3, picture.Row(y), std::size_t(picture.Width()) * 3);
+            paint(std::size_t(row - bytes.data()) + 3 * std::size_t(width - 1));
+        }
     }
 };
 

@@ -439,6 +439,9 @@ TEST(Rotate, CanvasGrowsAndCornersTakeTheFill)
     EXPECT_EQ(r.Pixel(0, 0), fill);
     EXPECT_EQ(r.Pixel(111, 93), fill);
     EXPECT_EQ(r.Pixel(56, 47), (Bgr{0, 0, 0}));
+    // Edges blend the picture into the fill only: a picture in the fill colour stays one colour.
+    for (double angle : {0.5, 30.0, 45.0, 100.0, 200.0, 333.0})
+        EXPECT_EQ(Colours(ILRotate(Uniform(37, 21, fill), angle, Area{}, fill)), Colours(Uniform(1, 1, fill))) << angle;
     // Tiny pictures turn without trouble.
     for (int size : {1, 2})
         for (double angle : {30.0, 45.0, 179.0, -0.5})
