@@ -1,5 +1,7 @@
 #include "effects/ops/BuiltinTransforms.h"
 
+#include "effects/ops/ParallelRows.h"
+
 #include "imaging/ImagingError.h"
 #include "imaging/Round.h"
 
@@ -13,18 +15,28 @@
 namespace zelpix::effects {
 namespace {
 
-// Calls f(p) for every pixel of the rectangle, p pointing at its blue, green, red bytes.
+// Calls f(p) for every pixel of a row, p pointing at its blue, green, red bytes. Indexed through a restrict
+// pointer, the loop vectorises with AVX2 (its byte shuffles handle the three-byte steps); the default clone
+// stays scalar.
+template <typename F>
+__attribute__((target_clones("avx2", "default"))) void PixelRow(std::uint8_t* __restrict row, std::size_t count, F f)
+{
+    for (std::size_t x = 0; x < count; ++x)
+        f(row + 3 * x);
+}
+
+// Calls f(p) for every pixel of the rectangle, rows in bands on several threads.
 template <typename F>
 void ForEachPixel(Picture& picture, const PixelRect& rect, F f)
 {
     if (rect.IsEmpty())
         return;
-    for (int y = rect.y0; y < rect.y1; ++y) {
-        std::uint8_t* p = picture.Row(y) + 3 * std::size_t(rect.x0);
-        std::uint8_t* const end = picture.Row(y) + 3 * std::size_t(rect.x1);
-        for (; p < end; p += 3)
-            f(p);
-    }
+    const std::size_t x0 = std::size_t(rect.x0), count = std::size_t(rect.x1 - rect.x0);
+    const int y0 = rect.y0;
+    ForEachRowBand(rect.y1 - rect.y0, 4.0 * double(count), [&picture, f, x0, count, y0](int b0, int b1) {
+        for (int y = y0 + b0; y < y0 + b1; ++y)
+            PixelRow(picture.Row(y) + 3 * x0, count, f);
+    });
 }
 
 // The low byte of a value in two's complement.

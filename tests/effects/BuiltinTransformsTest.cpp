@@ -94,6 +94,23 @@ INSTANTIATE_TEST_SUITE_P(
         PixelCase{"Style19", Style(19), {100, 50, 10}, {10, 50, 10}}),
     [](const testing::TestParamInfo<PixelCase>& info) { return info.param.name; });
 
+// Rows long enough for the vector loop, with a tail: every pixel must come out as it does on its own.
+TEST(PointTransforms, WideRowsGiveEachPixelItsOwnResult)
+{
+    std::vector<std::pair<std::string, std::function<Picture(Picture)>>> transforms = {
+        {"Spooky", Plain(Spooky)}, {"Purple", Plain(Purple)}, {"Exposure", Plain(Exposure)}};
+    for (int s = 0; s < ColorSuperimpositionStyles; ++s)
+        transforms.emplace_back("Style" + std::to_string(s), Style(s));
+    const Picture original = test::MakeTestPicture(77, 3, 7);
+    for (const auto& [name, transform] : transforms) {
+        const Picture result = transform(original);
+        for (int y = 0; y < original.Height(); ++y)
+            for (int x = 0; x < original.Width(); ++x)
+                ASSERT_EQ(PixelOf(result, x, y), PixelOf(transform(OnePixel(PixelOf(original, x, y)))))
+                    << name << " " << x << "," << y;
+    }
+}
+
 TEST(ColorSuperimposition, RefusesStylesOutsideTheList)
 {
     for (int style : {-1, 20})
