@@ -122,37 +122,6 @@ Picture MapPixels(const Picture& picture, PixelFunction function)
     return result;
 }
 
-// The HSV split as tables, the quotients truncated toward zero: hue = 60 n / delta (+ 0, 120 or 240 by the
-// largest channel, + 360 when negative, at most 359) with n the difference of the other two channels,
-// saturation = delta x 99 / max, value = max x 99 / 255; then hue x 255 / 359 and the others x 255 / 99.
-struct HsvTables {
-    std::vector<std::int16_t> hue;       // [delta][n + 255]: 60 n / delta (row 0: zeros)
-    std::vector<std::uint8_t> saturation; // [delta][max]: the output byte
-    std::array<std::uint8_t, 256> value{}; // [max]: the output byte
-    std::array<std::uint8_t, 360> hueByte{};
-};
-
-const HsvTables& GetHsvTables()
-{
-    static const HsvTables tables = [] {
-        HsvTables t;
-        t.hue.resize(256 * 511);
-        t.saturation.resize(256 * 256);
-        for (int delta = 1; delta < 256; ++delta)
-            for (int n = -255; n <= 255; ++n)
-                t.hue[std::size_t(delta * 511 + n + 255)] = std::int16_t(60 * n / delta);
-        for (int max = 1; max < 256; ++max)
-            for (int delta = 0; delta <= max; ++delta)
-                t.saturation[std::size_t(delta * 256 + max)] = std::uint8_t((delta * 99 / max) * 255 / 99);
-        for (int max = 0; max < 256; ++max)
-            t.value[std::size_t(max)] = std::uint8_t((max * 99 / 255) * 255 / 99);
-        for (int h = 0; h < 360; ++h)
-            t.hueByte[std::size_t(h)] = std::uint8_t(h * 255 / 359);
-        return t;
-    }();
-    return tables;
-}
-
 }  // namespace
 
 // 128 + (v - 128) x f with f = 100 / (100 - c) for c > 0 (c = 100: a hard step at 128) and f = (100 + c) / 100
@@ -281,38 +250,45 @@ ChannelPictures SplitRgbChannels(const Picture& picture)
     return result;
 }
 
-// Hue 0..359 x 255 / 359, saturation and value 0..99 x 255 / 99 (truncated): see HsvTables.
+namespace {
+// The HSV split of a row, the quotients truncated toward zero: hue = 60 n / delta (+ 0, 120 or 240 by the
+// largest channel, + 360 when negative, at most 359) with n the difference of the other two channels,
+// saturation = delta x 99 / max, value = max x 99 / 255; then hue x 255 / 359 and the others x 255 / 99.
+// The two divisions by a pixel's own delta and max run in float, which vectorises: with numerators under
+// 2^14 and divisors under 256 a quotient is either whole (exact in float) or at least 1/255 from one, far
+// more than the float rounding error, so truncating it gives the integer quotient.
+__attribute__((target_clones("avx2", "default"))) void SplitHsvRow(const std::uint8_t* in, std::uint8_t* hOut,
+                                                                  std::uint8_t* sOut, std::uint8_t* vOut, int n)
+{
+    for (int x = 0; x < n; ++x) {
+        const int r = in[3 * x + 2], g = in[3 * x + 1], b = in[3 * x];
+        const int max = std::max(r, std::max(g, b)), min = std::min(r, std::min(g, b)), delta = max - min;
+        // Selects rather than branches: the largest channel changes from pixel to pixel. A grey has n = 0.
+        int d = r - g, offset = 240;
+        d = max == g ? b - r : d, offset = max == g ? 120 : offset;
+        d = max == r ? g - b : d, offset = max == r ? 0 : offset;
+        int h = int(float(60 * d) / float(delta + (delta == 0))) + offset; // a grey: 0 / 1
+        h += h < 0 ? 360 : 0;
+        const unsigned hue = unsigned(std::min(h, 359));
+        const unsigned saturation = unsigned(int(float(delta * 99) / float(max + (max == 0))));
+        const unsigned value = unsigned(max) * 99 / 255;
+        const auto hv = std::uint8_t(hue * 255 / 359), sv = std::uint8_t(saturation * 255 / 99),
+                   vv = std::uint8_t(value * 255 / 99);
+        hOut[3 * x] = hOut[3 * x + 1] = hOut[3 * x + 2] = hv;
+        sOut[3 * x] = sOut[3 * x + 1] = sOut[3 * x + 2] = sv;
+        vOut[3 * x] = vOut[3 * x + 1] = vOut[3 * x + 2] = vv;
+    }
+}
+}  // namespace
+
+// Hue 0..359 x 255 / 359, saturation and value 0..99 x 255 / 99 (truncated): see SplitHsvRow.
 ChannelPictures SplitHsvChannels(const Picture& picture)
 {
     const int width = picture.Width(), height = picture.Height();
     ChannelPictures result{Picture(width, height), Picture(width, height), Picture(width, height)};
-    const HsvTables& tables = GetHsvTables();
     ForEachRowBand(height, 6.0 * width, [&](int y0, int y1) {
-        // Locals: byte stores could alias captured references and the tables' own pointers.
-        const int n = width;
-        const std::int16_t* hueOf = tables.hue.data();
-        const std::uint8_t* saturationOf = tables.saturation.data();
-        const std::uint8_t* valueOf = tables.value.data();
-        const std::uint8_t* hueByte = tables.hueByte.data();
-        for (int y = y0; y < y1; ++y) {
-            const std::uint8_t* in = picture.Row(y);
-            std::uint8_t *hOut = result.first.Row(y), *sOut = result.second.Row(y), *vOut = result.third.Row(y);
-            for (int x = 0; x < n; ++x) {
-                const int r = in[3 * x + 2], g = in[3 * x + 1], b = in[3 * x];
-                const int max = std::max(r, std::max(g, b)), min = std::min(r, std::min(g, b)), delta = max - min;
-                // Selects rather than branches: the largest channel changes from pixel to pixel. A grey has
-                // delta 0, whose hue row is all 0, and the red offset 0.
-                const int d = max == r ? g - b : max == g ? b - r : r - g;
-                const int offset = max == r ? 0 : max == g ? 120 : 240;
-                int h = hueOf[delta * 511 + d + 255] + offset;
-                h += h < 0 ? 360 : 0;
-                h = std::min(h, 359);
-                const std::uint8_t hv = hueByte[h], sv = saturationOf[delta * 256 + max], vv = valueOf[max];
-                hOut[3 * x] = hOut[3 * x + 1] = hOut[3 * x + 2] = hv;
-                sOut[3 * x] = sOut[3 * x + 1] = sOut[3 * x + 2] = sv;
-                vOut[3 * x] = vOut[3 * x + 1] = vOut[3 * x + 2] = vv;
-            }
-        }
+        for (int y = y0; y < y1; ++y)
+            SplitHsvRow(picture.Row(y), result.first.Row(y), result.second.Row(y), result.third.Row(y), width);
     });
     return result;
 }

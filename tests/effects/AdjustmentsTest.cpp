@@ -166,13 +166,16 @@ TEST(PictureColours, ChannelSplitsOfAUniformPicture)
     }
 }
 
-// The split's integer hue, saturation and value against plain truncating division, over a grid of colours.
+// The split's integer hue, saturation and value against plain truncating division, over every colour (the
+// split divides in float, which must truncate to the same quotients).
 TEST(PictureColours, HsvSplitMatchesTruncatingDivision)
 {
-    Picture p(52 * 52, 52);
-    for (int y = 0; y < 52; ++y)
-        for (int x = 0; x < 52 * 52; ++x)
-            p.SetPixel(x, y, {std::uint8_t(5 * y), std::uint8_t(5 * (x / 52)), std::uint8_t(5 * (x % 52))});
+    Picture p(4096, 4096);
+    for (int y = 0; y < 4096; ++y)
+        for (int x = 0; x < 4096; ++x) {
+            const int c = y * 4096 + x;
+            p.SetPixel(x, y, {std::uint8_t(c >> 16), std::uint8_t(c >> 8), std::uint8_t(c)});
+        }
     const ChannelPictures hsv = SplitHsvChannels(p);
     for (int y = 0; y < p.Height(); ++y)
         for (int x = 0; x < p.Width(); ++x) {
