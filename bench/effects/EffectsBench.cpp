@@ -52,17 +52,17 @@ Picture MemoryPass(const Picture& picture)
     return copy;
 }
 
-ParamValues AdjustmentValues(const AdjustmentSpec& spec, const Picture& picture)
+ParamValues AdjustmentValues(const AdjustmentSpec& entry, const Picture& picture)
 {
     ParamValues values;
-    for (const ParamSpec& param : spec.params)
+    for (const ParamSpec& param : entry.params)
         values.push_back(param.defaultValue);
-    if (spec.cliName == "resample") // half size with Lanczos3
+    if (entry.cliName == "resample") // half size with Lanczos3
         values = {double(picture.Width() / 2), double(picture.Height() / 2), 0, double(int(ResampleFilter::Lanczos3))};
-    if (spec.cliName == "rotate")
+    if (entry.cliName == "rotate")
         values[0] = 30;
-    if (spec.cliName == "contrast" || spec.cliName == "hsvvar" || spec.cliName == "hslvar" ||
-        spec.cliName == "intensityrgball") // their defaults change nothing and cost nothing
+    if (entry.cliName == "contrast" || entry.cliName == "hsvvar" || entry.cliName == "hslvar" ||
+        entry.cliName == "intensityrgball") // their defaults change nothing and cost nothing
         std::fill(values.begin(), values.end(), 20.0);
     return values;
 }
@@ -70,22 +70,22 @@ ParamValues AdjustmentValues(const AdjustmentSpec& spec, const Picture& picture)
 using Source = const Picture& (*)();
 
 // At its defaults, or with its first parameter set to `first` when that is not negative.
-void RunEffect(benchmark::State& state, const EffectSpec* spec, Source source, double first)
+void RunEffect(benchmark::State& state, const EffectSpec* entry, Source source, double first)
 {
     const Picture& picture = source();
-    ParamValues values = spec->Defaults();
+    ParamValues values = entry->Defaults();
     if (first >= 0)
         values.at(0) = first;
     for (auto _ : state)
-        benchmark::DoNotOptimize(spec->run(picture, values, Area{}));
+        benchmark::DoNotOptimize(entry->run(picture, values, Area{}));
 }
 
-void RunAdjustment(benchmark::State& state, const AdjustmentSpec* spec, Source source)
+void RunAdjustment(benchmark::State& state, const AdjustmentSpec* entry, Source source)
 {
     const Picture& picture = source();
-    const ParamValues values = AdjustmentValues(*spec, picture);
+    const ParamValues values = AdjustmentValues(*entry, picture);
     for (auto _ : state)
-        benchmark::DoNotOptimize(spec->run(picture, values));
+        benchmark::DoNotOptimize(entry->run(picture, values));
 }
 
 void RunMemoryPass(benchmark::State& state)
@@ -120,24 +120,24 @@ const char* const PeerNames[] = {"peer/resample", "peer/rotate", "peer/histautoe
 void Register()
 {
     auto ms = [](benchmark::internal::Benchmark* b) { b->Unit(benchmark::kMillisecond)->UseRealTime(); };
-    for (const EffectSpec& spec : Effects())
-        ms(benchmark::RegisterBenchmark(("preview/" + CliName(spec.menuItem)).c_str(), RunEffect, &spec, Preview, -1.0));
-    for (const AdjustmentSpec& spec : AdjustmentTable())
-        ms(benchmark::RegisterBenchmark(("preview/" + spec.cliName).c_str(), RunAdjustment, &spec, Preview));
+    for (const EffectSpec& entry : Effects())
+        ms(benchmark::RegisterBenchmark(("preview/" + CliName(entry.menuItem)).c_str(), RunEffect, &entry, Preview, -1.0));
+    for (const AdjustmentSpec& entry : AdjustmentTable())
+        ms(benchmark::RegisterBenchmark(("preview/" + entry.cliName).c_str(), RunAdjustment, &entry, Preview));
 
     ms(benchmark::RegisterBenchmark("photo/memorypass", RunMemoryPass));
     for (const char* name : PhotoEffects)
-        if (const EffectSpec* spec = FindEffectByCliName(name))
-            ms(benchmark::RegisterBenchmark((std::string("photo/") + name).c_str(), RunEffect, spec, Photo, -1.0));
+        if (const EffectSpec* entry = FindEffectByCliName(name))
+            ms(benchmark::RegisterBenchmark((std::string("photo/") + name).c_str(), RunEffect, entry, Photo, -1.0));
     for (const char* name : PhotoAdjustments)
         ms(benchmark::RegisterBenchmark((std::string("photo/") + name).c_str(), RunAdjustment,
                                         FindAdjustment(name), Photo));
     ms(benchmark::RegisterBenchmark(PeerNames[0], RunAdjustment, FindAdjustment("resample"), Photo));
     ms(benchmark::RegisterBenchmark(PeerNames[1], RunAdjustment, FindAdjustment("rotate"), Photo));
-    if (const EffectSpec* spec = FindEffectByCliName("histautoequalize"))
-        ms(benchmark::RegisterBenchmark(PeerNames[2], RunEffect, spec, Photo, -1.0));
-    if (const EffectSpec* spec = FindEffectByCliName("blur"))
-        ms(benchmark::RegisterBenchmark(PeerNames[3], RunEffect, spec, Photo, 8.0));
+    if (const EffectSpec* entry = FindEffectByCliName("histautoequalize"))
+        ms(benchmark::RegisterBenchmark(PeerNames[2], RunEffect, entry, Photo, -1.0));
+    if (const EffectSpec* entry = FindEffectByCliName("blur"))
+        ms(benchmark::RegisterBenchmark(PeerNames[3], RunEffect, entry, Photo, 8.0));
 }
 
 void PrintRatios(const std::map<std::string, double>& times)

@@ -125,8 +125,8 @@ const std::vector<AdjustmentSpec>& AdjustmentTable()
 const AdjustmentSpec* FindAdjustment(std::string_view cliName)
 {
     const auto& table = AdjustmentTable();
-    const auto found = std::find_if(table.begin(), table.end(), [cliName](const AdjustmentSpec& spec) {
-        return std::equal(spec.cliName.begin(), spec.cliName.end(), cliName.begin(), cliName.end(),
+    const auto found = std::find_if(table.begin(), table.end(), [cliName](const AdjustmentSpec& entry) {
+        return std::equal(entry.cliName.begin(), entry.cliName.end(), cliName.begin(), cliName.end(),
                           [](char a, char b) { return std::tolower((unsigned char)a) == std::tolower((unsigned char)b); });
     });
     return found == table.end() ? nullptr : &*found;

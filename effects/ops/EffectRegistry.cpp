@@ -98,7 +98,7 @@ std::vector<EffectSpec> BuildTable()
     const std::string none = "No parameters needed";
     const std::string noneDot = "No parameters needed.";
     std::vector<EffectSpec> t;
-    auto add = [&t](EffectSpec spec) { t.push_back(std::move(spec)); };
+    auto add = [&t](EffectSpec entry) { t.push_back(std::move(entry)); };
 
     add({1, "AuButton", "Auto Contrast Effect", "Color Perfect", "Auto Contrast", "Effects - Auto Contrast Effect",
          D::Form1, "AutoContras", "Au", "Auto Contras Effect Parameters", none, {}, {},

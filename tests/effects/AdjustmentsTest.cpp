@@ -550,24 +550,24 @@ TEST(RowBands, ResultsAreTheSameWithThreadsOnAndOff)
     struct Restore {
         ~Restore() { SetThreadsEnabled(true); }
     } restore;
-    for (const AdjustmentSpec& spec : AdjustmentTable()) {
+    for (const AdjustmentSpec& entry : AdjustmentTable()) {
         ParamValues values;
-        for (const ParamSpec& param : spec.params)
+        for (const ParamSpec& param : entry.params)
             values.push_back(param.defaultValue);
-        if (spec.cliName == "resample")
+        if (entry.cliName == "resample")
             values = {350, 700, 0, double(int(ResampleFilter::Lanczos3))};
-        if (spec.cliName == "rotate")
+        if (entry.cliName == "rotate")
             values[0] = 30;
-        if (spec.cliName == "contrast")
+        if (entry.cliName == "contrast")
             values[0] = 40;
         SetThreadsEnabled(true);
-        const AdjustmentResult threaded = spec.run(p, values);
+        const AdjustmentResult threaded = entry.run(p, values);
         SetThreadsEnabled(false);
-        const AdjustmentResult single = spec.run(p, values);
-        ASSERT_EQ(threaded.pictures.size(), single.pictures.size()) << spec.cliName;
-        EXPECT_EQ(threaded.number, single.number) << spec.cliName;
+        const AdjustmentResult single = entry.run(p, values);
+        ASSERT_EQ(threaded.pictures.size(), single.pictures.size()) << entry.cliName;
+        EXPECT_EQ(threaded.number, single.number) << entry.cliName;
         for (std::size_t i = 0; i < single.pictures.size(); ++i)
-            EXPECT_TRUE(threaded.pictures[i].SamePixels(single.pictures[i])) << spec.cliName;
+            EXPECT_TRUE(threaded.pictures[i].SamePixels(single.pictures[i])) << entry.cliName;
     }
     // Shrinking the height takes the other order of the resampling passes.
     SetThreadsEnabled(true);
@@ -616,25 +616,25 @@ TEST(AdjustmentTable, NamesParametersAndOutputs)
     EXPECT_EQ(FindAdjustment("hslvar")->params.at(2).controlName, "HSLLum");
     // Every operation runs at its defaults on 1 x 1 and 2 x 2 pictures.
     for (int size : {1, 2})
-        for (const AdjustmentSpec& spec : AdjustmentTable()) {
+        for (const AdjustmentSpec& entry : AdjustmentTable()) {
             ParamValues values;
-            for (const ParamSpec& param : spec.params)
+            for (const ParamSpec& param : entry.params)
                 values.push_back(param.defaultValue);
-            const AdjustmentResult r = spec.run(MakeTestPicture(size, size), values);
-            EXPECT_EQ(r.pictures.size(), spec.output == AdjustmentOutput::Picture        ? 1u
-                                         : spec.output == AdjustmentOutput::ThreePictures ? 3u
+            const AdjustmentResult r = entry.run(MakeTestPicture(size, size), values);
+            EXPECT_EQ(r.pictures.size(), entry.output == AdjustmentOutput::Picture        ? 1u
+                                         : entry.output == AdjustmentOutput::ThreePictures ? 3u
                                                                                           : 0u);
         }
 }
 
 TEST(AdjustmentTable, ResampleKeepsTheAspectWhenOneSideIsGiven)
 {
-    const AdjustmentSpec& spec = *FindAdjustment("resample");
+    const AdjustmentSpec& entry = *FindAdjustment("resample");
     const Picture p = MakeTestPicture(80, 60);
-    EXPECT_EQ(spec.run(p, {40, 0, 1, 0}).pictures.at(0).Height(), 30);
-    EXPECT_EQ(spec.run(p, {0, 45, 1, 0}).pictures.at(0).Width(), 60);
-    EXPECT_EQ(spec.run(p, {40, 0, 0, 0}).pictures.at(0).Height(), 60); // not preserved: own height
-    EXPECT_TRUE(spec.run(p, {0, 0, 1, 0}).pictures.at(0).SamePixels(p));
+    EXPECT_EQ(entry.run(p, {40, 0, 1, 0}).pictures.at(0).Height(), 30);
+    EXPECT_EQ(entry.run(p, {0, 45, 1, 0}).pictures.at(0).Width(), 60);
+    EXPECT_EQ(entry.run(p, {40, 0, 0, 0}).pictures.at(0).Height(), 60); // not preserved: own height
+    EXPECT_TRUE(entry.run(p, {0, 0, 1, 0}).pictures.at(0).SamePixels(p));
 }
 
 }  // namespace
