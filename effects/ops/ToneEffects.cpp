@@ -154,6 +154,56 @@ Picture Noise(const Picture& picture, int value, int gray, int red, int green, i
 // Intensity I = luma scaled onto 0..300; a pixel is white when I > value, else black (0 gives white to all but
 // black, 300 gives black everywhere). With anti-aliasing each pixel takes the mean of that black-and-white
 // picture over its 3 x 3 neighbourhood (edges repeated), which greys only the pixels along the boundaries.
+namespace {
+
+// 1 where the pixel's luma is over the threshold, else 0 (see ThresholdDib).
+__attribute__((target_clones("avx2", "default"))) void BinaryRow(const std::uint8_t* __restrict p,
+                                                                  std::uint8_t* __restrict dst, int width,
+                                                                  std::uint16_t threshold)
+{
+    // At most 256 * 255: 16-bit lanes hold it, twice as many to a vector as ints.
+    for (int x = 0; x < width; ++x) {
+        const auto luma = std::uint16_t(77 * p[3 * x + 2] + 150 * p[3 * x + 1] + 29 * p[3 * x]);
+        dst[x] = luma > threshold ? 1 : 0;
+    }
+}
+
+// Grey from the count of ones among the 3 x 3 neighbours, given the column counts of the padded rows.
+__attribute__((target_clones("avx2", "default"))) void AntiAliasedRow(const std::uint8_t* __restrict columnSum,
+                                                                       std::uint8_t* __restrict q, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        const auto sum = std::uint16_t(columnSum[x] + columnSum[x + 1] + columnSum[x + 2]);
+        const auto grey = std::uint8_t(std::uint16_t(sum * 255 + 4) / 9);
+        q[3 * x] = grey;
+        q[3 * x + 1] = grey;
+        q[3 * x + 2] = grey;
+    }
+}
+
+// Black or white from the binary row.
+__attribute__((target_clones("avx2", "default"))) void BinaryToGreyRow(const std::uint8_t* __restrict bin,
+                                                                        std::uint8_t* __restrict q, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        const auto grey = std::uint8_t(bin[x] * 255);
+        q[3 * x] = grey;
+        q[3 * x + 1] = grey;
+        q[3 * x + 2] = grey;
+    }
+}
+
+__attribute__((target_clones("avx2", "default"))) void ColumnSums(const std::uint8_t* __restrict above,
+                                                                   const std::uint8_t* __restrict here,
+                                                                   const std::uint8_t* __restrict below,
+                                                                   std::uint8_t* __restrict sum, std::size_t n)
+{
+    for (std::size_t i = 0; i < n; ++i)
+        sum[i] = std::uint8_t(above[i] + here[i] + below[i]);
+}
+
+}  // namespace
+
 Picture ThresholdDib(const Picture& picture, int value, bool antiAliasing, const Area& area)
 {
     value = std::clamp(value, 0, 300);
@@ -165,19 +215,14 @@ Picture ThresholdDib(const Picture& picture, int value, bool antiAliasing, const
     // of the value moves the threshold.
     const int threshold = value * 65280 / 300;
     const int width = rect.x1 - rect.x0;
-    auto binaryRow = [&](int y, std::uint8_t* dst) {
-        const std::uint8_t* p = picture.Row(y) + 3 * std::size_t(rect.x0);
-        for (int x = 0; x < width; ++x, p += 3)
-            dst[x] = 77 * p[2] + 150 * p[1] + 29 * p[0] > threshold ? 1 : 0;
-    };
+    const std::size_t x0 = std::size_t(rect.x0);
+    auto binaryRow = [&](int y, std::uint8_t* dst) { BinaryRow(picture.Row(y) + 3 * x0, dst, width, std::uint16_t(threshold)); };
     ForEachRowBand(rect.y1 - rect.y0, 8.0 * width, [&](int b0, int b1) {
         if (!antiAliasing) {
             std::vector<std::uint8_t> bin(static_cast<std::size_t>(width));
             for (int y = rect.y0 + b0; y < rect.y0 + b1; ++y) {
                 binaryRow(y, bin.data());
-                std::uint8_t* q = out.Row(y) + 3 * std::size_t(rect.x0);
-                for (int x = 0; x < width; ++x, q += 3)
-                    q[0] = q[1] = q[2] = std::uint8_t(bin[std::size_t(x)] * 255);
+                BinaryToGreyRow(bin.data(), out.Row(y) + 3 * x0, width);
             }
             return;
         }
@@ -198,15 +243,10 @@ Picture ThresholdDib(const Picture& picture, int value, bool antiAliasing, const
         load(first, here);
         for (int y = first; y < rect.y0 + b1; ++y) {
             load(y + 1, below);
-            for (std::size_t i = 0; i < padded; ++i)
-                columnSum[i] = std::uint8_t(above[i] + here[i] + below[i]);
+            ColumnSums(above, here, below, columnSum.data(), padded);
             std::swap(above, here);
             std::swap(here, below);
-            std::uint8_t* q = out.Row(y) + 3 * std::size_t(rect.x0);
-            for (int x = 0; x < width; ++x, q += 3) {
-                const int sum = columnSum[std::size_t(x)] + columnSum[std::size_t(x) + 1] + columnSum[std::size_t(x) + 2];
-                q[0] = q[1] = q[2] = std::uint8_t((sum * 255 + 4) / 9);
-            }
+            AntiAliasedRow(columnSum.data(), out.Row(y) + 3 * x0, width);
         }
     });
     return out;
