@@ -129,6 +129,57 @@ const ByteTable& ValuePlusSine()
     return table;
 }
 
+// Styles 0 to 5 on one row: channels a and b both become their mean, rounded down; then, when table is given,
+// channel c becomes table[new a][c]. Five whole pixels at a time sit in a 16-byte vector, each byte paired
+// with its mean partner (a with b, any other byte with itself, which leaves it as it is; the sixteenth byte,
+// the next pixel's first, is stored back unchanged).
+__attribute__((target_clones("avx2", "default"))) void PairMeanRow(std::uint8_t* __restrict row, std::size_t count,
+                                                                    int a, int b, const ArctanTable* table, int c)
+{
+    Bytes16 partner;
+    for (int lane = 0; lane < 16; ++lane) {
+        const int channel = lane % 3;
+        const int other = channel == a ? b : channel == b ? a : channel;
+        partner[lane] = std::uint8_t(lane == 15 ? lane : lane - channel + other);
+    }
+    // Each block is loaded before the one in front is stored: a load overlapping a store just made waits.
+    std::size_t x = 0;
+    if (count >= 6) {
+        Bytes16 v;
+        std::memcpy(&v, row, sizeof v);
+        for (;; x += 5) {
+            const bool more = x + 11 <= count;
+            Bytes16 next{};
+            if (more)
+                std::memcpy(&next, row + 3 * (x + 5), sizeof next);
+            v = MeanDown(v, __builtin_shuffle(v, partner));
+            std::memcpy(row + 3 * x, &v, sizeof v);
+            v = next;
+            if (!more)
+                break;
+        }
+        x += 5;
+    }
+    for (; x < count; ++x) {
+        std::uint8_t* const p = row + 3 * x;
+        p[a] = p[b] = std::uint8_t((p[a] + p[b]) / 2);
+    }
+    if (table)
+        for (std::size_t i = 0; i < 3 * count; i += 3)
+            row[i + std::size_t(c)] = (*table)[row[i + std::size_t(a)]][row[i + std::size_t(c)]];
+}
+
+void PairMean(Picture& picture, const PixelRect& rect, int a, int b, const ArctanTable* table = nullptr, int c = 0)
+{
+    if (rect.IsEmpty())
+        return;
+    const std::size_t x0 = std::size_t(rect.x0), count = std::size_t(rect.x1 - rect.x0);
+    ForEachRowBand(rect.y1 - rect.y0, 4.0 * double(count), [&, y0 = rect.y0](int b0, int b1) {
+        for (int y = y0 + b0; y < y0 + b1; ++y)
+            PairMeanRow(picture.Row(y) + 3 * x0, count, a, b, table, c);
+    });
+}
+
 void MapChannels(Picture& picture, const PixelRect& rect, const ByteTable& table)
 {
     for (int y = rect.y0; y < rect.y1; ++y) {
@@ -227,51 +278,24 @@ Picture ColorSuperimposition(Picture picture, int style, const Area& area)
     const PixelRect rect = ResolveArea(area, picture.Width(), picture.Height());
     enum { B = 0, G = 1, R = 2 };
     switch (style) {
-    case 0: {
-        const ArctanTable& t = ChannelTimesArctan();
-        ForEachPixel(picture, rect, [&t](std::uint8_t* p) {
-            p[G] = std::uint8_t((p[R] + p[G]) / 2);
-            p[R] = p[G];
-            p[B] = t[p[G]][p[B]];
-        });
+    case 0:
+        PairMean(picture, rect, R, G, &ChannelTimesArctan(), B);
         break;
-    }
     case 1:
-        ForEachPixel(picture, rect, [](std::uint8_t* p) {
-            p[G] = std::uint8_t((p[R] + p[G]) / 2);
-            p[R] = p[G];
-        });
+        PairMean(picture, rect, R, G);
         break;
     case 2:
-        ForEachPixel(picture, rect, [](std::uint8_t* p) {
-            p[R] = std::uint8_t((p[R] + p[B]) / 2);
-            p[B] = p[R];
-        });
+        PairMean(picture, rect, R, B);
         break;
     case 3:
-        ForEachPixel(picture, rect, [](std::uint8_t* p) {
-            p[G] = std::uint8_t((p[G] + p[B]) / 2);
-            p[B] = p[G];
-        });
+        PairMean(picture, rect, G, B);
         break;
-    case 4: {
-        const ArctanTable& t = ChannelTimesArctan();
-        ForEachPixel(picture, rect, [&t](std::uint8_t* p) {
-            p[G] = std::uint8_t((p[G] + p[B]) / 2);
-            p[B] = p[G];
-            p[R] = t[p[G]][p[R]];
-        });
+    case 4:
+        PairMean(picture, rect, G, B, &ChannelTimesArctan(), R);
         break;
-    }
-    case 5: {
-        const ArctanTable& t = ChannelTimesArctan();
-        ForEachPixel(picture, rect, [&t](std::uint8_t* p) {
-            p[B] = std::uint8_t((p[B] + p[R]) / 2);
-            p[R] = p[B];
-            p[G] = t[p[R]][p[G]];
-        });
+    case 5:
+        PairMean(picture, rect, B, R, &ChannelTimesArctan(), G);
         break;
-    }
     case 6:
         MapChannels(picture, rect, SineTimesValue());
         break;
