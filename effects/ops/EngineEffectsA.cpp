@@ -154,24 +154,36 @@ void ColumnStep(const T* __restrict before, const T* __restrict after, const T* 
         step(i);
 }
 
-// The same pass down the columns, row after row with one running sum per column, over bands of columns.
+// The three passes down the columns in one sweep over bands of columns, in place. Each pass keeps one running
+// sum per column and lags the one before by r + 1 rows, so the rows it reads are ready: the first two write
+// into rings of the 2r + 3 rows the next reads, and the last writes back into rows the first has left behind.
+// Rows a pass does not write (its first and last r + 1) stay stale; they lie within the border.
 template <typename T, int C>
-void BoxColumns(const Plane<T, C>& src, Plane<T, C>& dst, const ExtendedBox& box)
+void BoxColumns(Plane<T, C>& plane, const ExtendedBox& box)
 {
-    const int r = box.r;
-    ForEachRowBand(src.width, double(src.height) * 2 * C, [&](int x0, int x1) {
+    const int r = box.r, span = 2 * r + 3, height = plane.height;
+    ForEachRowBand(plane.width, double(height) * 6 * C, [&](int x0, int x1) {
         const std::size_t begin = std::size_t(x0) * C, n = std::size_t(x1 - x0) * C;
-        std::vector<float> sum(n, 0.0f);
-        for (int k = 1; k <= 2 * r + 1; ++k) {
-            const T* in = src.Row(k) + begin;
-            for (std::size_t i = 0; i < n; ++i)
-                sum[i] += float(in[i]);
-        }
-        const float inner = box.inner, outer = box.outer;
-        float* s = sum.data();
-        for (int y = r + 1; y + r + 1 < src.height; ++y)
-            ColumnStep(src.Row(y - r - 1) + begin, src.Row(y + r + 1) + begin, src.Row(y - r) + begin,
-                       dst.Row(y) + begin, s, n, inner, outer);
+        std::vector<T> rings[2] = {std::vector<T>(n * span), std::vector<T>(n * span)};
+        std::vector<float> sums[3] = {std::vector<float>(n), std::vector<float>(n), std::vector<float>(n)};
+        auto rowOf = [&](int pass, int y) -> T* { // pass 0 reads the plane, pass 3 writes it
+            return pass == 0 || pass == 3 ? plane.Row(y) + begin : rings[pass - 1].data() + std::size_t(y % span) * n;
+        };
+        for (int t = r + 1; t <= height - 1 + r; ++t)
+            for (int pass = 0; pass < 3; ++pass) {
+                const int y = t - pass * (r + 1);
+                if (y < r + 1 || y + r + 1 >= height)
+                    continue;
+                float* sum = sums[pass].data();
+                if (y == r + 1)
+                    for (int k = 1; k <= 2 * r + 1; ++k) {
+                        const T* in = rowOf(pass, k);
+                        for (std::size_t i = 0; i < n; ++i)
+                            sum[i] += float(in[i]);
+                    }
+                ColumnStep(rowOf(pass, y - r - 1), rowOf(pass, y + r + 1), rowOf(pass, y - r), rowOf(pass + 1, y), sum,
+                           n, box.inner, box.outer);
+            }
     });
 }
 
@@ -187,22 +199,18 @@ template <typename T, int C>
 void GaussianBlur(Plane<T, C>& plane, double sigma)
 {
     const ExtendedBox box = BoxForVariance(sigma * sigma / 3.0);
-    Plane<T, C> scratch{plane.width, plane.height, plane.pad, std::vector<T>(plane.values.size())};
-    // The three passes across run on one row at a time, while it is in the cache.
+    // The three passes across run on one row at a time, while it is in the cache, and the last writes it back
+    // (its ends, which the passes do not write, keep their values).
     ForEachRowBand(plane.height, double(plane.width) * 6 * C, [&](int y0, int y1) {
         std::vector<T> first(std::size_t(plane.width) * C), second(first.size());
         std::vector<std::uint32_t> prefix(first.size());
         for (int y = y0; y < y1; ++y) {
             BoxRow<T, C>(plane.Row(y), first.data(), plane.width, box, prefix.data());
             BoxRow<T, C>(first.data(), second.data(), plane.width, box, prefix.data());
-            BoxRow<T, C>(second.data(), scratch.Row(y), plane.width, box, prefix.data());
+            BoxRow<T, C>(second.data(), plane.Row(y), plane.width, box, prefix.data());
         }
     });
-    std::swap(plane.values, scratch.values);
-    for (int pass = 0; pass < 3; ++pass) {
-        BoxColumns(plane, scratch, box);
-        std::swap(plane.values, scratch.values);
-    }
+    BoxColumns(plane, box);
 }
 
 }  // namespace
